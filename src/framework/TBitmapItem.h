@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <memory>
+
+#include "TBitmap.h"
+
+// One entry of a picture store: a scale and a picture. An entry read from a
+// window description keeps the compressed file until the picture is first
+// needed, then only the decoded pixels.
+class TBitmapItem {
+public:
+    explicit TBitmapItem(float scale = 1) : scale_(scale) {}
+
+    float Scale() const { return scale_; }
+    // The picture, decoded now if it is still compressed.
+    TBitmap& Bitmap();
+    bool HoldsPixels() const { return !compressed_.isEmpty() || !bitmap_.IsEmpty(); }
+    bool IsDecoded() const { return compressed_.isEmpty(); }
+
+    // Keeps a compressed picture for decoding at first use.
+    void SetCompressed(QByteArray bytes, QSize recordedSize);
+    QSize RecordedSize() const { return recordedSize_; }
+
+private:
+    float scale_ = 1;
+    QByteArray compressed_;
+    QSize recordedSize_;
+    TBitmap bitmap_;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+#include <vector>
+
+class TForm;
+class TComponent;
+class TClassRegistry;
+class TLoadContext;
+
+// Builds a window from its stored description: creates every component in
+// stored order through the class registry, sets its properties and binds its
+// events by name, then tells each that loading has finished. Anything the
+// program doesn't know fails with a message naming it and where it stands.
+class TDescriptionLoader {
+public:
+    TDescriptionLoader();
+    explicit TDescriptionLoader(const TClassRegistry& registry) : registry_(registry) {}
+
+    void Load(TForm& root, const QByteArray& description, const QString& source);
+
+private:
+    void Apply(TComponent& component, const QJsonObject& entry, TLoadContext& context);
+    void CreateChildren(TComponent& parent, const QJsonObject& entry, TLoadContext& context);
+
+    const TClassRegistry& registry_;
+    std::vector<TComponent*> created_;
+};

@@ -1,0 +1,95 @@
+#include "TFormView.h"
+
+#include <QGraphicsItem>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <cmath>
+
+#include "TApplication.h"
+#include "TForm.h"
+
+TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene), form_(form) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTransformationAnchor(QGraphicsView::NoAnchor);
+    setResizeAnchor(QGraphicsView::NoAnchor);
+    setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
+                   QPainter::TextAntialiasing);
+    // Only what changed is painted: a moving marker repaints its old and new
+    // places, not the chart under the whole window.
+    setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    setOptimizationFlag(QGraphicsView::DontSavePainterState);
+}
+
+QPointF TFormView::RoundToLogicalPixels(QPointF point) {
+    return {std::nearbyint(point.x()), std::nearbyint(point.y())};
+}
+
+bool TFormView::event(QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            const bool forward =
+                key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier);
+            Application->Guard([&] { form_.SelectNext(forward); });
+            return true;
+        }
+    }
+    return QGraphicsView::event(event);
+}
+
+void TFormView::resizeEvent(QResizeEvent* event) {
+    QGraphicsView::resizeEvent(event);
+    setSceneRect(0, 0, viewport()->width(), viewport()->height());
+    Application->Guard([&] { form_.Realign(); });
+}
+
+void TFormView::closeEvent(QCloseEvent* event) {
+    Application->Guard([&] { form_.Closing(); });
+    QGraphicsView::closeEvent(event);
+}
+
+void TFormView::changeEvent(QEvent* event) {
+    // A modal box opened while a button is held takes the release; the grab
+    // must not outlive it and steal the next press.
+    if (event->type() == QEvent::WindowBlocked && scene()) {
+        if (QGraphicsItem* grabber = scene()->mouseGrabberItem()) grabber->ungrabMouse();
+    }
+    QGraphicsView::changeEvent(event);
+}
+
+template <class Deliver>
+void TFormView::DeliverRounded(QMouseEvent* event, Deliver deliver) {
+    const QPointF local = RoundToLogicalPixels(event->position());
+    const QPointF global = event->globalPosition() - event->position() + local;
+    QMouseEvent rounded(event->type(), local, local, global, event->button(), event->buttons(),
+                        event->modifiers(), event->source(), event->pointingDevice());
+    rounded.setTimestamp(event->timestamp());
+    deliver(&rounded);
+    event->setAccepted(rounded.isAccepted());
+}
+
+void TFormView::mousePressEvent(QMouseEvent* event) {
+    DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mousePressEvent(e); });
+}
+
+void TFormView::mouseDoubleClickEvent(QMouseEvent* event) {
+    DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseDoubleClickEvent(e); });
+}
+
+void TFormView::mouseMoveEvent(QMouseEvent* event) {
+    DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseMoveEvent(e); });
+}
+
+void TFormView::mouseReleaseEvent(QMouseEvent* event) {
+    DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseReleaseEvent(e); });
+}
+
+bool TFormView::focusNextPrevChild(bool) {
+    // Tab never leaves the view for another widget; the form moves the focus
+    // among its own controls.
+    return true;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QGraphicsView>
+
+class TForm;
+
+// The window on screen. It hands pointer positions to the scene in whole
+// logical pixels, keeps the scene the size of the client area, and owns the
+// keys that move the focus.
+class TFormView : public QGraphicsView {
+public:
+    TFormView(TForm& form, QGraphicsScene* scene);
+
+    // Whole logical pixels, halves to even, as every handler receives them.
+    static QPointF RoundToLogicalPixels(QPointF point);
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    template <class Deliver>
+    void DeliverRounded(QMouseEvent* event, Deliver deliver);
+
+    TForm& form_;
+};

@@ -1,0 +1,21 @@
+#include "TMultiResBitmap.h"
+
+#include <cmath>
+
+TBitmapItem& TMultiResBitmap::Add(float scale) {
+    items_.push_back(std::make_unique<TBitmapItem>(scale));
+    return *items_.back();
+}
+
+TBitmapItem& TMultiResBitmap::ItemForScale(float scale) {
+    TBitmapItem* best = nullptr;
+    for (auto& item : items_) {
+        if (!item->HoldsPixels()) continue;
+        if (!best || std::abs(item->Scale() - scale) < std::abs(best->Scale() - scale))
+            best = item.get();
+    }
+    if (best) return *best;
+    for (auto& item : items_)
+        if (std::abs(item->Scale() - scale) <= 0.0001f) return *item;
+    return Add(scale);
+}

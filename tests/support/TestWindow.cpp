@@ -1,0 +1,66 @@
+#include "TestWindow.h"
+
+#include <QGraphicsView>
+#include <QTest>
+
+#include "framework/TApplication.h"
+#include "framework/TFormView.h"
+
+void initApplicationForTests() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    Application->Initialize();
+}
+
+TestWindow::TestWindow() {
+    initApplicationForTests();
+    u = 0;
+    previousPresenter_ = Application->MessageBoxPresenter;
+    Application->MessageBoxPresenter = [this](const TMessageBoxRequest& r) { boxes.push_back(r); };
+    Form1 = new TForm1(Application);
+    Form1->Show();
+    QWidget* window = Form1->View();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window)) qWarning("the test window did not become active");
+}
+
+TestWindow::~TestWindow() {
+    delete Form1;
+    Form1 = nullptr;
+    Application->MessageBoxPresenter = previousPresenter_;
+}
+
+QWidget* TestWindow::viewport() const {
+    return Form1->View()->viewport();
+}
+
+void TestWindow::press(QPoint at, Qt::MouseButton button) {
+    QTest::mousePress(viewport(), button, Qt::NoModifier, at);
+}
+
+void TestWindow::move(QPoint at) {
+    QTest::mouseMove(viewport(), at);
+}
+
+void TestWindow::release(QPoint at, Qt::MouseButton button) {
+    QTest::mouseRelease(viewport(), button, Qt::NoModifier, at);
+}
+
+void TestWindow::click(QPoint at, Qt::MouseButton button) {
+    QTest::mouseClick(viewport(), button, Qt::NoModifier, at);
+}
+
+void TestWindow::doubleClick(QPoint at) {
+    // What the platform sends for a double click: the second press comes as
+    // a press, then as a double click.
+    press(at);
+    release(at);
+    press(at);
+    QTest::mouseDClick(viewport(), Qt::LeftButton, {}, at);
+    release(at);
+}
+
+void TestWindow::key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(Form1->View(), key, modifiers);
+}

@@ -1,0 +1,133 @@
+#include <QGraphicsView>
+#include <QTest>
+#include <QTimer>
+
+#include "TestWindow.h"
+#include "framework/TApplication.h"
+#include "framework/TFormView.h"
+
+namespace {
+
+QRectF windowRect(const TControl* control) {
+    return control->mapRectToScene(control->LocalRect());
+}
+
+}  // namespace
+
+// The main window as it comes up, and its layout as the window changes size.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startUpState() {
+        TestWindow w;
+        TForm1& f = w.form();
+        QCOMPARE(f.Caption(), QStringLiteral("Form1"));
+        QCOMPARE(f.View()->windowTitle(), QStringLiteral("Form1"));
+        QCOMPARE(f.ClientWidth(), 640);
+        QCOMPARE(f.ClientHeight(), 480);
+        QCOMPARE(f.View()->viewport()->size(), QSize(640, 480));
+        QCOMPARE(f.Ellipse1->Position.Point(), QPointF(136, 240));
+        QCOMPARE(f.Ellipse1->Width(), 9.0f);
+        QCOMPARE(f.Ellipse1->Height(), 22.0f);
+        QCOMPARE(f.Ellipse1->RotationAngle(), 0.0f);
+        QCOMPARE(f.Ellipse1->FillColor(), QColor::fromRgba(0xFFF42E2E));
+        QVERIFY(!f.Switch1->IsChecked());
+        QVERIFY(!f.Timer1->Enabled());
+        QCOMPARE(f.Timer1->Interval(), 1000);
+        QCOMPARE(f.SpinBox2->Value(), 10.0f);
+        QCOMPARE(f.ArcDial1->Value(), 0.0f);
+        QCOMPARE(f.ArcDial1->RotationAngle(), 270.0f);
+        QCOMPARE(f.Focused(), nullptr);
+        QCOMPARE(u, 0.0);
+        QVERIFY(!f.Button3->Visible());
+        QVERIFY(!f.Button3->Enabled());
+        QCOMPARE(f.Button1->Text(), QStringLiteral("КартаВиндовс"));
+        QCOMPARE(f.Button3->Text(), QStringLiteral("КартаАндроид"));
+    }
+
+    void layout_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        // Expected left edges; every control keeps its stored width.
+        QTest::addColumn<int>("dialX");
+        QTest::addColumn<int>("spinX");
+        QTest::addColumn<int>("switchX");
+        QTest::addColumn<int>("imageHeight");
+        QTest::newRow("stored size") << 640 << 480 << 398 << 462 << 562 << 423;
+        QTest::newRow("wider") << 1000 << 600 << 758 << 822 << 922 << 543;
+        QTest::newRow("narrower than the strip") << 200 << 300 << -42 << 22 << 122 << 243;
+        QTest::newRow("no room for the chart") << 640 << 40 << 398 << 462 << 562 << 0;
+    }
+    void layout() {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(int, dialX);
+        QFETCH(int, spinX);
+        QFETCH(int, switchX);
+        QFETCH(int, imageHeight);
+        TestWindow w;
+        TForm1& f = w.form();
+        f.View()->resize(width, height);
+        QTRY_COMPARE(f.View()->viewport()->size(), QSize(width, height));
+
+        QCOMPARE(windowRect(f.Panel1), QRectF(0, 0, width, 57));
+        QCOMPARE(windowRect(f.Button1), QRectF(0, 0, 105, 57));
+        QCOMPARE(f.ArcDial1->Position.Point(), QPointF(dialX, 0));
+        QCOMPARE(f.ArcDial1->Width(), 64.0f);
+        QCOMPARE(f.ArcDial1->Height(), 57.0f);
+        QCOMPARE(windowRect(f.SpinBox2), QRectF(spinX, 0, 100, 57));
+        QCOMPARE(windowRect(f.Switch1), QRectF(switchX, 0, 78, 57));
+        QCOMPARE(windowRect(f.Image1), QRectF(0, 57, width, imageHeight));
+        // The marker keeps its window position whatever the size.
+        QCOMPARE(f.Ellipse1->Position.Point(), QPointF(136, 240));
+        // The right-hand group is stacked above the buttons where they meet.
+        QVERIFY(f.SpinBox2->zValue() == f.Button1->zValue());
+        QVERIFY(f.Panel1->childItems().indexOf(f.SpinBox2) >
+                f.Panel1->childItems().indexOf(f.Button1));
+    }
+
+    void renderedWindow() {
+        TestWindow w;
+        const QImage shot = w.form().View()->grab().toImage();
+        QCOMPARE(shot.size(), QSize(640, 480));
+        // Marker: opaque red at its centre, black outline at its tip.
+        QCOMPARE(QColor(shot.pixel(140, 251)), QColor(0xF4, 0x2E, 0x2E));
+        QVERIFY(qGray(shot.pixel(140, 240)) < 80);
+        // Strip: fill and 1-pixel outline of the look.
+        QCOMPARE(QColor(shot.pixel(300, 30)), QColor(0xF0, 0xF0, 0xF0));
+        QCOMPARE(QColor(shot.pixel(300, 0)), QColor(0xCC, 0xCC, 0xCC));
+        QCOMPARE(QColor(shot.pixel(300, 56)), QColor(0xCC, 0xCC, 0xCC));
+        // Chart fitted 82 pixels below the strip: the band above shows the
+        // window's background, the chart starts at y = 57 + 82.
+        const QColor background(0xF0, 0xF0, 0xF0);
+        QCOMPARE(QColor(shot.pixel(320, 138)), background);
+        int chartPixels = 0;
+        for (int x = 0; x < 640; x += 8) chartPixels += QColor(shot.pixel(x, 139)) != background;
+        QVERIFY2(chartPixels > 60, "the chart's first row is where the fit puts it");
+        QCOMPARE(QColor(shot.pixel(320, 57 + 82 + 258)), background);
+    }
+
+    void closingEndsTheProgram() {
+        initApplicationForTests();
+        u = 0;
+        Application->CreateForm(Form1);
+        int steps = 0;
+        QTimer::singleShot(0, [&] {
+            Form1->Timer1->SetInterval(20);
+            Form1->Timer1->OnTimer = [&](TObject*) {
+                if (++steps == 3) Form1->Close();
+            };
+            Form1->Switch1->SetIsChecked(true);
+        });
+        Application->Run();
+        QCOMPARE(Application->ExitCode(), 0);
+        QCOMPARE(steps, 3);
+        QCOMPARE(Application->MainForm(), nullptr);
+        QTest::qWait(100);
+        QCOMPARE(steps, 3);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
