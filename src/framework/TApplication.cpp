@@ -51,7 +51,6 @@ TApplication::TApplication() : TComponent(nullptr), MessageBoxPresenter(ShowSyst
 void TApplication::Initialize() {
     QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Tidemark"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tidemark"));
     QIcon icon;
     for (int size : {16, 24, 32, 48, 256})

@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The real program on a real X server: it starts, shows the chart and the
+# marker, a click places the marker, and closing the window ends it with 0.
+set -euo pipefail
+program="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+work="$(mktemp -d)"
+display=":$((100 + RANDOM % 400))"
+
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+cleanup() { kill "$xvfb" 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+export DISPLAY="$display"
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+unset QT_QPA_PLATFORM
+"$program" >"$work/out.log" 2>&1 &
+app=$!
+window=""
+for _ in $(seq 100); do
+    window="$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | head -n1 || true)"
+    [[ -n "$window" ]] && break
+    sleep 0.1
+done
+[[ -n "$window" ]] || { echo "no window named Form1 appeared"; cat "$work/out.log"; exit 1; }
+
+read -r width height < <(xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
+[[ "$width" == 640 && "$height" == 480 ]] || { echo "client area ${width}x${height}"; exit 1; }
+
+pixel() { # colour at window coordinates, as rrggbb
+    import -window "$window" "$work/shot.png" &&
+        convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 -colorspace sRGB txt:- |
+        awk 'NR==2 { print tolower(substr($3, 2, 6)) }'
+}
+await_pixel() { # waits up to ten seconds for a colour at window coordinates
+    for _ in $(seq 100); do
+        [[ "$(pixel "$1" "$2")" == "$3" ]] && return 0
+        sleep 0.1
+    done
+    echo "$4: $(pixel "$1" "$2") at ($1, $2)"
+    exit 1
+}
+await_pixel 140 251 f42e2e "no red marker at its start"
+
+# A click on the chart puts the marker's centre there.
+xdotool mousemove --window "$window" 400 300 click 1
+await_pixel 400 300 f42e2e "the click did not place the marker"
+
+python3 "$here/xclose.py" "$window"
+status=0
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$app" 2>/dev/null; then echo "the program did not end"; kill "$app"; exit 1; fi
+wait "$app" || status=$?
+[[ "$status" == 0 ]] || { echo "exit code $status"; cat "$work/out.log"; exit 1; }
+echo "ok"

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tidemark needs, where they are missing.
+#   tools/install-deps.sh          what building and running need
+#   tools/install-deps.sh --test   and what the test suite needs besides
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
+    qt6-qpa-plugins            # the xcb, offscreen and VNC platforms
+    qt6-image-formats-plugins  # TIFF, WebP, TGA and more besides Qt's own
+    libqt6svg6                 # SVG pictures
+    fonts-dejavu-core          # text, Cyrillic included
+)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(xvfb xdotool x11-utils imagemagick python3)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+        missing+=("$package")
+done
+((${#missing[@]} == 0)) && exit 0
+
+sudo=""
+[[ $EUID -ne 0 ]] && sudo=sudo
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tidemark and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target tidemark -j"$(nproc)"
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    # No screen here: show the window on a VNC server of Qt's own instead.
+    port="${TIDEMARK_VNC_PORT:-5900}"
+    export QT_QPA_PLATFORM="vnc:size=1024x768:port=${port}"
+    echo "No display found. Tidemark is served over VNC on port ${port}:"
+    echo "  connect a VNC viewer to $(hostname -I 2>/dev/null | awk '{print $1}' || echo localhost):${port}"
+    echo "  (from this machine: vncviewer localhost:${port}; close the window or press Ctrl+C to stop)"
+fi
+exec build/src/tidemark
