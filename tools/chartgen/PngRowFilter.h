@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+// Chooses a PNG filter for each row by the usual minimum-sum-of-absolute-differences rule.
+//
+// A row given without its predecessor is filtered without reference to the row above (None or
+// Sub only). That is what lets a run of rows be decoded on its own, starting from a fresh row.
+class PngRowFilter {
+public:
+    PngRowFilter(int rowBytes, int bytesPerPixel);
+
+    // The filter type byte followed by the filtered row; valid until the next call.
+    std::span<const std::uint8_t> filter(const std::uint8_t* row, const std::uint8_t* previous);
+
+private:
+    int rowBytes_ = 0;
+    int bytesPerPixel_ = 4;
+    std::array<std::vector<std::uint8_t>, 5> candidates_;
+};

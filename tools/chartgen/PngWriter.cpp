@@ -1,0 +1,77 @@
+#include "PngWriter.h"
+
+#include <array>
+#include <vector>
+
+#include "IdatStream.h"
+#include "PngChunkFile.h"
+#include "PngRowFilter.h"
+
+namespace {
+
+constexpr int kBytesPerPixel = 4;
+constexpr std::uint8_t kColourTypeRgba = 6;
+constexpr std::uint8_t kPerceptualIntent = 0;
+constexpr std::uint32_t kSrgbGamma = 45455;  // 1/2.2 in units of 1e-5, as the sRGB chunk implies
+
+void putBigEndian(std::uint8_t* out, std::uint32_t value) {
+    out[0] = std::uint8_t(value >> 24);
+    out[1] = std::uint8_t(value >> 16);
+    out[2] = std::uint8_t(value >> 8);
+    out[3] = std::uint8_t(value);
+}
+
+}  // namespace
+
+bool PngWriter::fail(const QString& message) {
+    error_ = message;
+    return false;
+}
+
+bool PngWriter::write(const QString& path, const QImage& image) {
+    const QImage rgba = image.format() == QImage::Format_RGBA8888
+                            ? image
+                            : image.convertToFormat(QImage::Format_RGBA8888);
+    std::vector<const std::uint8_t*> rows(std::size_t(rgba.height()));
+    for (int y = 0; y < rgba.height(); ++y) rows[std::size_t(y)] = rgba.constScanLine(y);
+    return write(path, rgba.width(), rgba.height(), rows);
+}
+
+bool PngWriter::write(const QString& path, int width, int height,
+                      std::span<const std::uint8_t* const> rows) {
+    if (width <= 0 || height <= 0 || rows.size() != std::size_t(height)) {
+        return fail(QStringLiteral("invalid image dimensions"));
+    }
+    PngChunkFile file(path);
+    if (!file.open()) return fail(file.errorString());
+
+    std::array<std::uint8_t, 13> header{};
+    putBigEndian(header.data(), std::uint32_t(width));
+    putBigEndian(header.data() + 4, std::uint32_t(height));
+    header[8] = 8;  // bits per channel
+    header[9] = kColourTypeRgba;
+    header[10] = 0;  // deflate
+    header[11] = 0;  // adaptive filtering
+    header[12] = 0;  // not interlaced
+    const std::array<std::uint8_t, 1> srgb = {kPerceptualIntent};
+    std::array<std::uint8_t, 4> gamma{};
+    putBigEndian(gamma.data(), kSrgbGamma);
+    if (!file.writeChunk("IHDR", header) || !file.writeChunk("sRGB", srgb) ||
+        !file.writeChunk("gAMA", gamma)) {
+        return fail(file.errorString());
+    }
+
+    IdatStream idat(file, level_);
+    if (!idat.isOpen()) return fail(QStringLiteral("cannot initialise deflate"));
+    PngRowFilter filter(width * kBytesPerPixel, kBytesPerPixel);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* previous = y > 0 ? rows[std::size_t(y - 1)] : nullptr;
+        if (!idat.write(filter.filter(rows[std::size_t(y)], previous))) {
+            return fail(QStringLiteral("compression failed: %1").arg(file.errorString()));
+        }
+    }
+    if (!idat.finish() || !file.writeChunk("IEND", {}) || !file.commit()) {
+        return fail(file.errorString());
+    }
+    return true;
+}
