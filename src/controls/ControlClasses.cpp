@@ -9,6 +9,9 @@ void RegisterControlClasses(TClassRegistry& registry) {
     TClassBuilder<TArcDial>(
         registry.Register<TArcDial>(QStringLiteral("TArcDial"), QStringLiteral("TControl")))
         .Property(QStringLiteral("Value"), &TArcDial::SetValue)
+        .Property(QStringLiteral("Frequency"), &TArcDial::SetFrequency)
+        .Property(QStringLiteral("Tracking"), &TArcDial::SetTracking)
+        .Property(QStringLiteral("ShowValue"), &TArcDial::SetShowValue)
         .Event(QStringLiteral("OnChange"), &TArcDial::OnChange);
 
     TClassBuilder<TSwitch>(

@@ -3,58 +3,119 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <cmath>
+#include <numbers>
+#include <utility>
 
-#include "DialMath.h"
+namespace {
 
-void TArcDial::SetValue(float value) {
-    value = DialMath::Wrap(value);
-    if (value == value_) return;
-    value_ = value;
-    Repaint();
-    Change();
+const QColor kShadeTop(0xFF, 0xFF, 0xFF);
+const QColor kShadeMiddle(0xF0, 0xF0, 0xF0);
+const QColor kShadeBottom(0xD4, 0xD4, 0xD4);
+const QColor kDotOutline(0xCC, 0xCC, 0xCC);
+constexpr double kDotDiameter = 5;
+constexpr double kDotInset = 4.5;
+
+}  // namespace
+
+TArcDial::TArcDial(TComponent* owner) : TControl(owner) {
+    SetSize(30, 30);
 }
 
-void TArcDial::Change() {
+void TArcDial::SetValue(float value) {
+    if (!std::isfinite(value)) return;
+    if (DialMath::WrappedFraction(value) == position_.Fraction) return;
+    const DialMath::Position next = DialMath::Place(value, frequency_);
+    if (DialMath::SamePosition(next.Degrees, position_.Degrees)) return;
+    position_ = next;
+    Repaint();
+    Notify();
+}
+
+void TArcDial::SetFrequency(float frequency) {
+    if (!std::isfinite(frequency) || frequency == frequency_) return;
+    frequency_ = frequency;
+}
+
+void TArcDial::SetTracking(bool tracking) {
+    tracking_ = tracking;
+}
+
+void TArcDial::SetShowValue(bool showValue) {
+    if (showValue == showValue_) return;
+    showValue_ = showValue;
+    Repaint();
+}
+
+void TArcDial::Notify() {
+    if (pressed_ && !tracking_) {
+        heldBack_ = true;
+        return;
+    }
     if (!IsLoading() && OnChange) OnChange(this);
 }
 
 void TArcDial::Paint(QPainter& painter) {
+    painter.setRenderHint(QPainter::Antialiasing);
     const double diameter = std::min(Width(), Height());
     const QRectF disc((Width() - diameter) / 2, (Height() - diameter) / 2, diameter, diameter);
-    painter.setRenderHint(QPainter::Antialiasing);
     QLinearGradient shade(disc.topLeft(), disc.bottomLeft());
-    shade.setColorAt(0, Qt::white);
-    shade.setColorAt(0.5, QColor(0xF0, 0xF0, 0xF0));
-    shade.setColorAt(1, QColor(0xD4, 0xD4, 0xD4));
+    shade.setColorAt(0, kShadeTop);
+    shade.setColorAt(0.5, kShadeMiddle);
+    shade.setColorAt(1, kShadeBottom);
     painter.setBrush(shade);
-    painter.setPen(QPen(QColor(0xD4, 0xD4, 0xD4), 1));
+    // Half a pixel in, so the whole outline lies on the disc and its outer
+    // edge is the disc's.
+    painter.setPen(QPen(kShadeBottom, 1));
     painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
 
-    const double radians = value_ * M_PI / 180.0;
-    const double reach = diameter / 2 - 4.5;
+    const double radians = double(Value()) * std::numbers::pi / 180.0;
+    const double reach = diameter / 2 - kDotInset;
     const QPointF dot(disc.center().x() + reach * std::cos(radians),
                       disc.center().y() - reach * std::sin(radians));
     painter.setBrush(Qt::black);
-    painter.setPen(QPen(QColor(0xCC, 0xCC, 0xCC), 1));
-    painter.drawEllipse(dot, 2.5, 2.5);
+    painter.setPen(QPen(kDotOutline, 1));
+    const double inner = (kDotDiameter - 1) / 2;
+    painter.drawEllipse(dot, inner, inner);
+
+    if (!showValue_) return;
+    QFont font = painter.font();
+    font.setPointSizeF(9);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(LocalRect(), Qt::AlignCenter, DialMath::ValueText(Value()));
 }
 
 void TArcDial::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     TControl::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft) return;
     pressed_ = true;
-    valueAtPress_ = value_;
+    heldBack_ = false;
+    positionAtPress_ = position_;
 }
 
 void TArcDial::MouseMove(TShiftState shift, float x, float y) {
     if (!pressed_ || !(shift & ssLeft)) return;
     const float angle = DialMath::PointerAngle(x - Width() / 2, y - Height() / 2);
-    if (std::abs(angle - value_) <= 0.0001f) return;
+    if (!DialMath::MovesDial(Value(), angle)) return;
     SetValue(angle);
 }
 
 void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
     if (button != TMouseButton::mbLeft || !pressed_) return;
     pressed_ = false;
-    if (value_ != valueAtPress_) Change();
+    const float valueAtPress = positionAtPress_.Value();
+    if (std::exchange(heldBack_, false) && Value() != valueAtPress) Notify();
+    // Once more for the drag as a whole, so a listener that only cares where
+    // the dial came to rest hears of it even with Tracking on.
+    if (Value() != valueAtPress) Notify();
+}
+
+void TArcDial::DoMouseCaptureLost() {
+    if (!pressed_) return;
+    pressed_ = false;
+    // The drag was cut short, typically by a modal box; announcing from in
+    // there could open another. Changes nobody heard of are taken back.
+    if (!std::exchange(heldBack_, false)) return;
+    position_ = positionAtPress_;
+    Repaint();
 }

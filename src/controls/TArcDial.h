@@ -1,14 +1,26 @@
 #pragma once
 
+#include "DialMath.h"
 #include "framework/TControl.h"
 
-// A round control turned with the pointer to choose an angle.
+// A round control turned with the pointer to choose an angle, from -180
+// excluded to 180 included, counter-clockwise from its own 3 o'clock. It
+// never takes the keyboard focus, and keys and the wheel pass it by.
 class TArcDial : public TControl {
 public:
-    using TControl::TControl;
+    explicit TArcDial(TComponent* owner);
 
-    float Value() const { return value_; }
+    float Value() const { return position_.Value(); }
+    // Wraps and snaps the angle; an angle that is not finite is ignored.
     void SetValue(float value);
+    // The snapping step; 0 or less snaps nothing.
+    float Frequency() const { return frequency_; }
+    void SetFrequency(float frequency);
+    // Whether OnChange comes during a drag or only at its release.
+    bool Tracking() const { return tracking_; }
+    void SetTracking(bool tracking);
+    bool ShowValue() const { return showValue_; }
+    void SetShowValue(bool showValue);
 
     TNotifyEvent OnChange;
 
@@ -17,11 +29,19 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
     void MouseMove(TShiftState shift, float x, float y) override;
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
+    void DoMouseCaptureLost() override;
 
 private:
-    void Change();
+    // Raises OnChange, or holds it back while a drag with Tracking off goes on.
+    void Notify();
 
-    float value_ = 0;
+    DialMath::Position position_;
+    float frequency_ = 0;
+    bool tracking_ = true;
+    bool showValue_ = false;
     bool pressed_ = false;
-    float valueAtPress_ = 0;
+    // Where the dial stood at the press; its value is the value at press.
+    DialMath::Position positionAtPress_;
+    // A change made during a drag with Tracking off, still unannounced.
+    bool heldBack_ = false;
 };

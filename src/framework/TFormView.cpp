@@ -38,6 +38,8 @@ bool TFormView::event(QEvent* event) {
             return true;
         }
     }
+    // Qt hands WindowBlocked to event() alone, never to changeEvent().
+    if (event->type() == QEvent::WindowBlocked) changeEvent(event);
     return QGraphicsView::event(event);
 }
 
