@@ -5,6 +5,7 @@
 #include "TestWindow.h"
 #include "framework/TApplication.h"
 #include "framework/TFormView.h"
+#include "framework/TPlatformStyle.h"
 
 namespace {
 
@@ -106,6 +107,103 @@ private slots:
         for (int x = 0; x < 640; x += 8) chartPixels += QColor(shot.pixel(x, 139)) != background;
         QVERIFY2(chartPixels > 60, "the chart's first row is where the fit puts it");
         QCOMPARE(QColor(shot.pixel(320, 57 + 82 + 258)), background);
+    }
+
+    void tabMovesTheFocusInTabOrder() {
+        TestWindow w;
+        TForm1& f = w.form();
+        // Switch1 (0), Button1 (1), SpinBox2 (3); Button3 is hidden and the
+        // dial never takes the focus.
+        const std::vector<TControl*> order{f.Switch1, f.Button1, f.SpinBox2, f.Switch1};
+        for (TControl* expected : order) {
+            w.key(Qt::Key_Tab);
+            QCOMPARE(f.Focused(), expected);
+        }
+        w.key(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(f.Focused(), f.SpinBox2);
+        w.key(Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(f.Focused(), f.Button1);
+    }
+
+    void focusedButtonClicksOnEnterAndSpace_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("clicks");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(Qt::NoModifier) << 1;
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 1;
+        QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier) << 1;
+        QTest::newRow("Shift+Space") << int(Qt::Key_Space) << int(Qt::ShiftModifier) << 0;
+        QTest::newRow("a letter") << int(Qt::Key_A) << int(Qt::NoModifier) << 0;
+    }
+    void focusedButtonClicksOnEnterAndSpace() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, clicks);
+        TestWindow w;
+        TForm1& f = w.form();
+        int clicked = 0;
+        f.Button1->OnClick = [&](TObject*) { ++clicked; };
+        f.Button1->SetFocus();
+        w.key(Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(clicked, clicks);
+    }
+
+    void buttonClicksOnReleaseOverIt() {
+        TestWindow w;
+        TForm1& f = w.form();
+        int clicked = 0;
+        f.Button1->OnClick = [&](TObject*) { ++clicked; };
+        w.press(QPoint(50, 28));
+        QCOMPARE(f.Focused(), f.Button1);  // the press focuses before anything else
+        QVERIFY(f.Button1->IsPressed());
+        w.move(QPoint(300, 28));
+        QVERIFY(!f.Button1->IsPressed());
+        w.release(QPoint(300, 28));
+        QCOMPARE(clicked, 0);
+        w.click(QPoint(50, 28), Qt::RightButton);
+        QCOMPARE(clicked, 0);
+        w.click(QPoint(50, 28));
+        QCOMPARE(clicked, 1);
+    }
+
+    void pointerPositionsAreWholeLogicalPixels_data() {
+        QTest::addColumn<QPointF>("position");
+        QTest::addColumn<QPointF>("rounded");
+        QTest::newRow("halves go to even") << QPointF(2.5, 3.5) << QPointF(2, 4);
+        QTest::newRow("fractions") << QPointF(10.49, 10.51) << QPointF(10, 11);
+        QTest::newRow("negative half") << QPointF(-0.5, -1.5) << QPointF(0, -2);
+    }
+    void pointerPositionsAreWholeLogicalPixels() {
+        QFETCH(QPointF, position);
+        QFETCH(QPointF, rounded);
+        QCOMPARE(TFormView::RoundToLogicalPixels(position), rounded);
+    }
+
+    void applicationIdentity() {
+        initApplicationForTests();
+        QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tidemark"));
+        QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.0.0.0"));
+        const QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
+        for (int size : {16, 24, 32, 48, 256}) QVERIFY(sizes.contains(QSize(size, size)));
+    }
+
+    void lookIsChosenFromTheSystemVersion_data() {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<QString>("look");
+        QTest::newRow("10") << 10 << 0 << "win10style";
+        QTest::newRow("11") << 11 << 0 << "win10style";
+        QTest::newRow("8.1") << 6 << 3 << "win8style";
+        QTest::newRow("8") << 6 << 2 << "win8style";
+        QTest::newRow("7") << 6 << 1 << "win7style";
+    }
+    void lookIsChosenFromTheSystemVersion() {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(QString, look);
+        QCOMPARE(TPlatformStyle::ForWindowsVersion(major, minor).Name, look);
+        // Systems without these looks get the newest.
+        QCOMPARE(TPlatformStyle::ForThisSystem().Name, QStringLiteral("win10style"));
     }
 
     void closingEndsTheProgram() {
