@@ -622,18 +622,28 @@ private slots:
     void look_data() {
         QTest::addColumn<bool>("on");
         QTest::addColumn<bool>("over");
+        QTest::addColumn<bool>("enabled");
         QTest::addColumn<QColor>("outline");
         QTest::addColumn<QColor>("inside");
         QTest::addColumn<QColor>("knob");
         const QColor none(Qt::transparent);
-        QTest::newRow("off") << false << false << kOffOutline << none << kOffKnob;
-        QTest::newRow("off, pointer over") << false << true << kOffOutlineHot << none << kOffKnob;
-        QTest::newRow("on") << true << false << kOnFill << kOnFill << kOnKnob;
-        QTest::newRow("on, pointer over") << true << true << kOnFillHot << kOnFillHot << kOnKnob;
+        const QColor grey(0xCC, 0xCC, 0xCC);
+        QTest::newRow("off") << false << false << true << kOffOutline << none << kOffKnob;
+        QTest::newRow("off, pointer over")
+            << false << true << true << kOffOutlineHot << none << kOffKnob;
+        QTest::newRow("on") << true << false << true << kOnFill << kOnFill << kOnKnob;
+        QTest::newRow("on, pointer over")
+            << true << true << true << kOnFillHot << kOnFillHot << kOnKnob;
+        // Greyed like the window's other disabled controls; the knob still
+        // tells the state.
+        QTest::newRow("off, disabled") << false << false << false << grey << none << grey;
+        QTest::newRow("on, disabled")
+            << true << false << false << grey << grey << QColor(0xA0, 0xA0, 0xA0);
     }
     void look() {
         QFETCH(bool, on);
         QFETCH(bool, over);
+        QFETCH(bool, enabled);
         QFETCH(QColor, outline);
         QFETCH(QColor, inside);
         QFETCH(QColor, knob);
@@ -644,7 +654,9 @@ private slots:
             sw->scene()->sendEvent(sw, &enter);
             QVERIFY(sw->IsMouseOver());
         }
+        sw->SetEnabled(enabled);
         const QImage image = render(sw);
+        sw->SetEnabled(true);
         QCOMPARE(pixel(image, 0.5, 28.5), outline);
         QCOMPARE(pixel(image, 1.5, 28.5), outline);
         QCOMPARE(pixel(image, 3.5, 28.5), inside);
