@@ -57,6 +57,7 @@ void TFormView::closeEvent(QCloseEvent* event) {
 void TFormView::changeEvent(QEvent* event) {
     // A modal box opened while a button is held takes the release; the grab
     // must not outlive it and steal the next press.
+    if (event->type() == QEvent::WindowBlocked) pressedButton_ = Qt::NoButton;
     if (event->type() == QEvent::WindowBlocked && scene()) {
         if (QGraphicsItem* grabber = scene()->mouseGrabberItem()) grabber->ungrabMouse();
     }
@@ -75,10 +76,21 @@ void TFormView::DeliverRounded(QMouseEvent* event, Deliver deliver) {
 }
 
 void TFormView::mousePressEvent(QMouseEvent* event) {
+    pressedButton_ = event->button();
     DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mousePressEvent(e); });
 }
 
 void TFormView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Qt 6 sends the second press of a double click, from a mouse or a
+    // finger, only as a double click. Controls hear every press as a press,
+    // so it goes to them as one first.
+    if (pressedButton_ != event->button()) {
+        QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                          event->globalPosition(), event->button(), event->buttons(),
+                          event->modifiers(), event->source(), event->pointingDevice());
+        press.setTimestamp(event->timestamp());
+        mousePressEvent(&press);
+    }
     DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseDoubleClickEvent(e); });
 }
 
@@ -87,6 +99,7 @@ void TFormView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TFormView::mouseReleaseEvent(QMouseEvent* event) {
+    pressedButton_ = Qt::NoButton;
     DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseReleaseEvent(e); });
 }
 
