@@ -5,6 +5,8 @@
 #include "TSwitch.h"
 #include "framework/TClassRegistry.h"
 
+namespace DV = DescriptionValues;
+
 void RegisterControlClasses(TClassRegistry& registry) {
     TClassBuilder<TArcDial>(
         registry.Register<TArcDial>(QStringLiteral("TArcDial"), QStringLiteral("TControl")))
@@ -24,5 +26,30 @@ void RegisterControlClasses(TClassRegistry& registry) {
         .Property(QStringLiteral("Min"), &TSpinBox::SetMin)
         .Property(QStringLiteral("Max"), &TSpinBox::SetMax)
         .Property(QStringLiteral("Value"), &TSpinBox::SetValue)
-        .Event(QStringLiteral("OnChange"), &TSpinBox::OnChange);
+        .Custom(QStringLiteral("ValueType"),
+                [](TSpinBox& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
+                    c.SetValueType(DV::Enum<TNumValueType>(
+                        v, context, name,
+                        {{"Integer", TNumValueType::Integer}, {"Float", TNumValueType::Float}}));
+                })
+        .Property(QStringLiteral("DecimalDigits"), &TSpinBox::SetDecimalDigits)
+        .Property(QStringLiteral("Increment"), &TSpinBox::SetIncrement)
+        .Property(QStringLiteral("HorzIncrement"), &TSpinBox::SetHorzIncrement)
+        .Property(QStringLiteral("RepeatClick"), &TSpinBox::SetRepeatClick)
+        .Property(QStringLiteral("ReadOnly"), &TSpinBox::SetReadOnly)
+        .Property(QStringLiteral("KillFocusByReturn"), &TSpinBox::SetKillFocusByReturn)
+        .Custom(QStringLiteral("KeyboardType"),
+                [](TSpinBox& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
+                    using K = TVirtualKeyboardType;
+                    c.SetKeyboardType(DV::Enum<K>(v, context, name,
+                                                  {{"Default", K::Default},
+                                                   {"NumberPad", K::NumberPad},
+                                                   {"DecimalPad", K::DecimalPad},
+                                                   {"PhonePad", K::PhonePad},
+                                                   {"EmailAddress", K::EmailAddress},
+                                                   {"URL", K::URL}}));
+                })
+        .Property(QStringLiteral("Text"), &TSpinBox::SetText)
+        .Event(QStringLiteral("OnChange"), &TSpinBox::OnChange)
+        .Event(QStringLiteral("OnChangeTracking"), &TSpinBox::OnChangeTracking);
 }
