@@ -13,7 +13,7 @@ namespace PictureDecoder {
 
 namespace {
 
-enum class Outcome { Decoded, NotRead, Refused };
+enum class Outcome { Decoded, NotClaimed, Failed, Refused };
 
 // Several names lead to one reader; trying it again under another name
 // would only repeat its failure.
@@ -32,19 +32,20 @@ bool ShrinksWhileDecoding(const QImageReader& reader) {
     return (name == "jpeg" || name == "svg") && reader.supportsOption(QImageIOHandler::ScaledSize);
 }
 
-// The frame size from the header of formats whose reader only tells after
-// decoding (an animation and its still variant).
-QSize AnimationHeaderSize(QIODevice& device) {
+// The size some formats' readers allocate without telling it up front: the
+// canvas of an animation (an animated GIF's logical screen, which its reader
+// doesn't report, and MNG/JNG frames, reported only after decoding).
+QSize CanvasSize(QIODevice& device) {
     const QByteArray head = device.peek(24);
-    if (head.size() < 24) return {};
-    const bool animation = head.startsWith("\x8aMNG\r\n\x1a\n") && head.mid(12, 4) == "MHDR";
-    const bool still = head.startsWith("\x8bJNG\r\n\x1a\n") && head.mid(12, 4) == "JHDR";
-    if (!animation && !still) return {};
-    auto side = [&](int at) {
-        const quint32 value = qFromBigEndian<quint32>(head.constData() + at);
+    const char* at = head.constData();
+    auto side = [](quint32 value) {
         return int(std::min<quint32>(value, std::numeric_limits<int>::max()));
     };
-    return {side(16), side(20)};
+    if (head.size() >= 10 && (head.startsWith("GIF87a") || head.startsWith("GIF89a")))
+        return {qFromLittleEndian<quint16>(at + 6), qFromLittleEndian<quint16>(at + 8)};
+    if (head.size() < 24 || (head.mid(12, 4) != "MHDR" && head.mid(12, 4) != "JHDR")) return {};
+    if (!head.startsWith("\x8aMNG\r\n\x1a\n") && !head.startsWith("\x8bJNG\r\n\x1a\n")) return {};
+    return {side(qFromBigEndian<quint32>(at + 16)), side(qFromBigEndian<quint32>(at + 20))};
 }
 
 // Whether the readers still refuse huge allocations themselves; the
@@ -73,7 +74,7 @@ QImage Finished(QImage image) {
 // One reader's try: the content's own reader when format is empty.
 Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& result,
              QByteArray& readerName) {
-    if (!device.seek(start)) return Outcome::NotRead;
+    if (!device.seek(start)) return Outcome::Failed;
     QImageReader reader;
     if (format.isEmpty()) {
         reader.setDecideFormatFromContent(true);
@@ -83,11 +84,12 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     }
     reader.setDevice(&device);
     reader.setAutoTransform(false);
-    if (!reader.canRead()) return Outcome::NotRead;
+    if (!reader.canRead()) return Outcome::NotClaimed;
     readerName = ReaderName(reader.format());
 
     QSize declared = reader.size();
-    if (!declared.isValid()) declared = AnimationHeaderSize(device);
+    const QSize canvas = CanvasSize(device);
+    if (canvas.isValid()) declared = declared.isValid() ? declared.expandedTo(canvas) : canvas;
     if (declared.isValid() ? !PictureSize::Admissible(declared) : !ReadersGuardAllocations())
         return Outcome::Refused;
     if (declared.isValid()) {
@@ -95,10 +97,10 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
         if (kept != declared && ShrinksWhileDecoding(reader)) reader.setScaledSize(kept);
     }
     QImage image = reader.read();
-    if (image.isNull()) return Outcome::NotRead;
+    if (image.isNull()) return Outcome::Failed;
     if (!PictureSize::Admissible(image.size())) return Outcome::Refused;
     result = Finished(std::move(image));
-    return result.isNull() ? Outcome::NotRead : Outcome::Decoded;
+    return result.isNull() ? Outcome::Failed : Outcome::Decoded;
 }
 
 }  // namespace
@@ -108,17 +110,17 @@ QImage Decode(QIODevice& device) {
     const qint64 start = device.pos();
     QImage image;
     QByteArray tried;
-    const Outcome first = Read(device, start, {}, image, tried);
-    if (first != Outcome::NotRead) return image;
+    if (Read(device, start, {}, image, tried) != Outcome::Failed) return image;
     // The first reader that claims the content isn't always its own: a TGA
-    // file passes for an icon at first sight. Any other reader that claims
-    // it gets its turn.
+    // file passes for an icon at first sight. When it fails, any other
+    // reader that claims the content gets its turn.
     QSet<QByteArray> done{tried};
     for (const QByteArray& format : QImageReader::supportedImageFormats()) {
         if (done.contains(ReaderName(format))) continue;
         done.insert(ReaderName(format));
         QByteArray name;
-        if (Read(device, start, format, image, name) != Outcome::NotRead) return image;
+        const Outcome outcome = Read(device, start, format, image, name);
+        if (outcome == Outcome::Decoded || outcome == Outcome::Refused) return image;
     }
     return {};
 }
