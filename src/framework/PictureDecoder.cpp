@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QSet>
 #include <QtEndian>
+#include <algorithm>
 #include <limits>
 
 #include "PictureSize.h"
