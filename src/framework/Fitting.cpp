@@ -1,21 +1,42 @@
 #include "Fitting.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace Fitting {
 
+namespace {
+
+// Edges that land exactly on a device pixel must stay there: 33.3333 at a
+// scale of 1.5 is 50 device pixels, not 49.99999 cut down to 49.
+constexpr double kTolerance = 1e-6;
+
+double SnapDown(double logical, double scale) {
+    return std::floor(logical * scale + kTolerance) / scale;
+}
+
+double SnapNearest(double logical, double scale) {
+    return std::round(logical * scale) / scale;
+}
+
+}  // namespace
+
 QRectF Target(QSizeF source, QSizeF view, double displayScale) {
     if (source.width() <= 0 || source.height() <= 0) return {};
     if (view.width() <= 0 || view.height() <= 0) return {};
-    const double ratio = std::max(source.width() / view.width(), source.height() / view.height());
-    const double width = source.width() / ratio;
-    const double height = source.height() / ratio;
+    // The side that limits the picture gets the view's length itself, so the
+    // centring of the other side isn't thrown off by a rounded ratio.
+    double width, height;
+    if (source.width() * view.height() >= source.height() * view.width()) {
+        width = view.width();
+        height = source.height() * view.width() / source.width();
+    } else {
+        height = view.height();
+        width = source.width() * view.height() / source.height();
+    }
     const double left = (view.width() - width) / 2;
     const double top = (view.height() - height) / 2;
     const double s = displayScale > 0 ? displayScale : 1;
-    return {std::trunc(left * s) / s, std::trunc(top * s) / s, std::round(width * s) / s,
-            std::round(height * s) / s};
+    return {SnapDown(left, s), SnapDown(top, s), SnapNearest(width, s), SnapNearest(height, s)};
 }
 
 }  // namespace Fitting

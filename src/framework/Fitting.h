@@ -8,6 +8,7 @@
 namespace Fitting {
 
 // Empty when nothing is to be drawn (an empty picture or a view with no room).
+// A display scale that isn't positive counts as 1.
 QRectF Target(QSizeF source, QSizeF view, double displayScale);
 
 }  // namespace Fitting

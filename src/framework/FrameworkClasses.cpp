@@ -165,6 +165,11 @@ void RegisterVisuals(TClassRegistry& registry) {
     TClassBuilder<TImage>(
         registry.Register<TImage>(QStringLiteral("TImage"), QStringLiteral("TControl")))
         .Property(QStringLiteral("DisableInterpolation"), &TImage::SetDisableInterpolation)
+        .Custom(QStringLiteral("WrapMode"),
+                [](TImage& image, const QJsonValue& v, TLoadContext& context, const QString& name) {
+                    image.SetWrapMode(
+                        DV::Enum<TImageWrapMode>(v, context, name, {{"Fit", TImageWrapMode::Fit}}));
+                })
         .Custom(QStringLiteral("MultiResBitmap"), [](TImage& image, const QJsonValue& v,
                                                      TLoadContext& context, const QString& name) {
             if (!v.isArray())
@@ -217,6 +222,13 @@ void RegisterNonVisuals(TClassRegistry& registry) {
     TClassBuilder<TTakePhotoFromLibraryAction>(
         registry.Register<TTakePhotoFromLibraryAction>(
             QStringLiteral("TTakePhotoFromLibraryAction"), QStringLiteral("TAction")))
+        .Property(QStringLiteral("MaxWidth"), &TTakePhotoFromLibraryAction::SetMaxWidth)
+        .Property(QStringLiteral("MaxHeight"), &TTakePhotoFromLibraryAction::SetMaxHeight)
+        .Property(QStringLiteral("Editable"), &TTakePhotoFromLibraryAction::SetEditable)
+        .Property(QStringLiteral("NeedSaveToAlbum"),
+                  &TTakePhotoFromLibraryAction::SetNeedSaveToAlbum)
+        .Property(QStringLiteral("HideIfUnsupportedInterface"),
+                  &TTakePhotoFromLibraryAction::SetHideIfUnsupportedInterface)
         .Event(QStringLiteral("OnDidFinishTaking"), &TTakePhotoFromLibraryAction::OnDidFinishTaking)
         .Event(QStringLiteral("OnDidCancelTaking"),
                &TTakePhotoFromLibraryAction::OnDidCancelTaking);

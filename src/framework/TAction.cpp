@@ -16,6 +16,7 @@ void TAction::SetCaption(const QString& caption) {
 }
 
 void TAction::SetVisible(bool visible) {
+    visible = visible && Available();
     if (visible == visible_) return;
     for (TButton* client : clients_)
         if (client->Visible() == visible_) client->SetVisible(visible);
@@ -23,10 +24,16 @@ void TAction::SetVisible(bool visible) {
 }
 
 void TAction::SetEnabled(bool enabled) {
+    enabled = enabled && Available();
     if (enabled == enabled_) return;
     for (TButton* client : clients_)
         if (client->Enabled() == enabled_) client->SetEnabled(enabled);
     enabled_ = enabled;
+}
+
+void TAction::Refresh() {
+    SetVisible(visible_);
+    SetEnabled(enabled_);
 }
 
 void TAction::AddClient(TButton* client) {
@@ -36,6 +43,7 @@ void TAction::AddClient(TButton* client) {
 
 void TAction::RemoveClient(TButton* client) {
     clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+    if (actionComponent_ == client) actionComponent_ = nullptr;
 }
 
 bool TAction::Execute() {

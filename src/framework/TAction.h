@@ -28,10 +28,20 @@ public:
     void AddClient(TButton* client);
     void RemoveClient(TButton* client);
 
+    // The component that ran the action last (a button's click), if any.
+    TComponent* ActionComponent() const { return actionComponent_; }
+    void SetActionComponent(TComponent* component) { actionComponent_ = component; }
+
     // Runs the action; true when it did something.
     virtual bool Execute();
 
     TNotifyEvent OnExecute;
+
+protected:
+    // False while the action can't work here at all: it then stays hidden
+    // and disabled whatever is set. Refresh() applies it once it turns false.
+    virtual bool Available() const { return true; }
+    void Refresh();
 
 private:
     QString caption_;
@@ -39,4 +49,5 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     std::vector<TButton*> clients_;
+    TComponent* actionComponent_ = nullptr;
 };

@@ -1,14 +1,9 @@
 #include "TBitmap.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
+#include "PictureDecoder.h"
+#include "PictureFile.h"
 
-#include "Exception.h"
-
-TBitmap::TBitmap(QImage image) {
-    SetImage(std::move(image));
-}
+TBitmap::TBitmap(QImage image) : image_(Normalised(std::move(image))) {}
 
 void TBitmap::Assign(const TBitmap* source) {
     if (source == this) return;
@@ -16,25 +11,26 @@ void TBitmap::Assign(const TBitmap* source) {
 }
 
 void TBitmap::LoadFromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                              .arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
-    QImageReader reader(&file);
-    reader.setAutoTransform(false);
-    QImage image = reader.read();
-    if (image.isNull())
-        throw EBitmapLoadingFailed(QStringLiteral("Loading bitmap failed (%1).").arg(path));
+    const std::unique_ptr<QFile> file = PictureFile::OpenForReading(path);
+    QImage image = PictureDecoder::Decode(*file);
+    if (image.isNull()) throw PictureFile::LoadingFailed(path);
     SetImage(std::move(image));
 }
 
 void TBitmap::SetImage(QImage image) {
-    if (!image.isNull() && image.format() != QImage::Format_ARGB32_Premultiplied)
-        image.convertTo(QImage::Format_ARGB32_Premultiplied);
-    image_ = std::move(image);
-    Changed();
+    // The same pixels (or none again) change nothing.
+    if (image.cacheKey() == image_.cacheKey()) return;
+    image_ = Normalised(std::move(image));
+    if (OnChange) OnChange();
 }
 
-void TBitmap::Changed() {
-    if (OnChange) OnChange();
+void TBitmap::Adopt(QImage image) {
+    image_ = Normalised(std::move(image));
+}
+
+QImage TBitmap::Normalised(QImage image) {
+    if (image.isNull()) return {};
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
 }

@@ -6,11 +6,10 @@
 
 #include "TObject.h"
 
-// A picture of 32-bit premultiplied BGRA pixels, at most 8192 on a side.
+// A picture of 32-bit premultiplied BGRA pixels (Format_ARGB32_Premultiplied).
+// Loading keeps it at most 8192 on a side.
 class TBitmap : public TObject {
 public:
-    static constexpr int MaxSize = 8192;
-
     TBitmap() = default;
     explicit TBitmap(QImage image);
 
@@ -19,18 +18,24 @@ public:
     bool IsEmpty() const { return image_.isNull(); }
     const QImage& Image() const { return image_; }
 
-    // Takes the pixels of another picture; the source stays its owner's.
+    // Takes the size and pixels of another picture; the source stays its
+    // owner's. No source empties the picture.
     void Assign(const TBitmap* source);
     void SetImage(QImage image);
-    // Replaces the picture with the one decoded from a file; on failure the
-    // picture stays as it was.
+    // Replaces the picture with the first frame of a picture file, whatever
+    // its name says. Throws EFOpenError or EBitmapLoadingFailed; on failure
+    // the picture stays as it was.
     void LoadFromFile(const QString& path);
 
     // Called after every change of the pixels.
     std::function<void()> OnChange;
 
 private:
-    void Changed();
+    friend class TBitmapItem;
+    // Takes pixels the picture already stood for (a compressed picture
+    // decoded at first use): nobody watching sees a change.
+    void Adopt(QImage image);
+    static QImage Normalised(QImage image);
 
     QImage image_;
 };

@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 #include <QSize>
-#include <memory>
+#include <functional>
 
 #include "TBitmap.h"
 
@@ -11,7 +11,9 @@
 // needed, then only the decoded pixels.
 class TBitmapItem {
 public:
-    explicit TBitmapItem(float scale = 1) : scale_(scale) {}
+    explicit TBitmapItem(float scale = 1) : scale_(scale > 0 ? scale : 1) {}
+    TBitmapItem(const TBitmapItem&) = delete;
+    TBitmapItem& operator=(const TBitmapItem&) = delete;
 
     float Scale() const { return scale_; }
     // The picture, decoded now if it is still compressed.
@@ -21,7 +23,11 @@ public:
 
     // Keeps a compressed picture for decoding at first use.
     void SetCompressed(QByteArray bytes, QSize recordedSize);
+    // The size the description recorded for the compressed picture.
     QSize RecordedSize() const { return recordedSize_; }
+
+    // Called after every change of the entry's picture.
+    void SetOnChange(std::function<void()> onChange);
 
 private:
     float scale_ = 1;

@@ -23,6 +23,7 @@ void TButton::SetAction(TAction* action) {
 
 void TButton::Click() {
     if (action_) {
+        action_->SetActionComponent(this);
         action_->Execute();
     } else if (OnClick) {
         OnClick(this);

@@ -1,18 +1,22 @@
 #include "TImage.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 
 #include "Fitting.h"
 
-TBitmapItem& TImage::CurrentItem() {
-    TBitmapItem& item = multiResBitmap_.ItemForScale(float(DisplayScale()));
-    // Any change of the pixels shows at the next paint.
-    item.Bitmap().OnChange = [this] { Repaint(); };
-    return item;
+TImage::TImage(TComponent* owner) : TControl(owner) {
+    multiResBitmap_.OnChange = [this] { Repaint(); };
 }
 
 TBitmap& TImage::Bitmap() {
-    return CurrentItem().Bitmap();
+    return multiResBitmap_.ItemForScale(float(DisplayScale())).Bitmap();
+}
+
+void TImage::SetWrapMode(TImageWrapMode mode) {
+    if (mode == wrapMode_) return;
+    wrapMode_ = mode;
+    Repaint();
 }
 
 void TImage::SetDisableInterpolation(bool disable) {
@@ -22,15 +26,25 @@ void TImage::SetDisableInterpolation(bool disable) {
 }
 
 QRectF TImage::PictureRect(double displayScale) {
-    TBitmapItem& item = CurrentItem();
+    TBitmapItem* item = multiResBitmap_.ItemToShow(float(displayScale));
+    return item ? Fitted(*item, displayScale) : QRectF();
+}
+
+QRectF TImage::Fitted(TBitmapItem& item, double displayScale) const {
     const TBitmap& bitmap = item.Bitmap();
     const QSizeF source(bitmap.Width() / item.Scale(), bitmap.Height() / item.Scale());
     return Fitting::Target(source, QSizeF(Width(), Height()), displayScale);
 }
 
 void TImage::Paint(QPainter& painter) {
-    const QRectF target = PictureRect(DisplayScale());
+    // Snap to the pixels actually painted: the window's, or an image's when
+    // the control is rendered into one.
+    const QPaintDevice* device = painter.device();
+    const double scale = device ? device->devicePixelRatioF() : DisplayScale();
+    TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale));
+    if (!item) return;
+    const QRectF target = Fitted(*item, scale);
     if (target.isEmpty()) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !disableInterpolation_);
-    painter.drawImage(target, Bitmap().Image());
+    painter.drawImage(target, item->Bitmap().Image());
 }

@@ -5,26 +5,29 @@
 
 enum class TImageWrapMode { Fit };
 
-// Shows one picture, scaled to fit the control and centred.
+// Shows one picture, as large as fits in the control with its aspect ratio,
+// centred; the bands beside it show what lies behind.
 class TImage : public TControl {
 public:
-    using TControl::TControl;
+    explicit TImage(TComponent* owner);
 
     TMultiResBitmap& MultiResBitmap() { return multiResBitmap_; }
     // The picture for the window's display scale.
     TBitmap& Bitmap();
     TImageWrapMode WrapMode() const { return wrapMode_; }
+    void SetWrapMode(TImageWrapMode mode);
     bool DisableInterpolation() const { return disableInterpolation_; }
     void SetDisableInterpolation(bool disable);
 
-    // Where the picture is drawn in the control at a display scale.
+    // Where the picture is drawn in the control at a display scale; empty
+    // when nothing is drawn.
     QRectF PictureRect(double displayScale);
 
 protected:
     void Paint(QPainter& painter) override;
 
 private:
-    TBitmapItem& CurrentItem();
+    QRectF Fitted(TBitmapItem& item, double displayScale) const;
 
     TMultiResBitmap multiResBitmap_;
     TImageWrapMode wrapMode_ = TImageWrapMode::Fit;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QImage>
+
+class QIODevice;
+
+// Turns the bytes of a picture file into the pixels a TBitmap keeps.
+namespace PictureDecoder {
+
+// The readers' own allocation guard, in megabytes: enough for the largest
+// picture PictureSize admits in the widest pixel format a reader allocates
+// (16 bytes a pixel).
+constexpr int ReaderAllocationLimitMB = 4096;
+
+// The first frame of the picture in the device, read from its current
+// position: format recognised from the content alone, no metadata applied
+// (orientation, colour profile, gamma), shrunk to PictureSize::Shrunk, in
+// Format_ARGB32_Premultiplied. A null image when no reader recognises the
+// content, the pixels can't be decoded, or the file declares more pixels
+// than PictureSize admits (refused before anything is allocated for them).
+QImage Decode(QIODevice& device);
+
+}  // namespace PictureDecoder

@@ -1,0 +1,47 @@
+#include "PictureFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <QFileInfo>
+#include <cerrno>
+
+namespace PictureFile {
+
+EFOpenError CannotOpen(const QString& path, int errorCode) {
+    return EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
+                           .arg(QFileInfo(path).absoluteFilePath(), qt_error_string(errorCode)));
+}
+
+EBitmapLoadingFailed LoadingFailed(const QString& path) {
+    return EBitmapLoadingFailed(QStringLiteral("Loading bitmap failed (%1).").arg(path));
+}
+
+std::unique_ptr<QFile> OpenForReading(const QString& path) {
+    // Non-blocking, so that opening a pipe with no writer returns at once;
+    // it changes nothing for a regular file. The kind of file is checked on
+    // the open descriptor, so nothing can be swapped in between.
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw CannotOpen(path, errno);
+    struct stat status {};
+    int error = ::fstat(fd, &status) == 0 ? 0 : errno;
+    // A directory opens for reading here, but reading it fails with this.
+    if (!error && S_ISDIR(status.st_mode)) error = EISDIR;
+    if (error) {
+        ::close(fd);
+        throw CannotOpen(path, error);
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        throw LoadingFailed(path);
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw CannotOpen(path, EIO);
+    }
+    return file;
+}
+
+}  // namespace PictureFile

@@ -1,0 +1,240 @@
+#include <QBuffer>
+#include <QGraphicsScene>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "TestWindow.h"
+#include "framework/Fitting.h"
+#include "framework/TImage.h"
+
+namespace {
+
+const QColor kLeft(255, 0, 0);
+const QColor kRight(0, 0, 255);
+const QColor kBehind(Qt::white);
+
+// Left half red, right half blue: where each half lands shows the picture
+// is whole and the right way round.
+QImage halves(QSize size) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(kRight);
+    QPainter(&image).fillRect(0, 0, size.width() / 2, size.height(), kLeft);
+    return image;
+}
+
+QByteArray pngBytes(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A chart view alone in a scene, rendered the way the window renders it.
+struct Stage {
+    QGraphicsScene scene;
+    TImage* image = new TImage(nullptr);
+
+    explicit Stage(QSizeF size) {
+        image->SetSize(float(size.width()), float(size.height()));
+        scene.addItem(image);
+        scene.setSceneRect(0, 0, size.width(), size.height());
+    }
+    QImage render(double scale) {
+        const QSizeF size = scene.sceneRect().size();
+        QImage shot((size * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+        shot.setDevicePixelRatio(scale);
+        shot.fill(kBehind);
+        QPainter painter(&shot);
+        scene.render(&painter, QRectF(QPointF(0, 0), size), scene.sceneRect());
+        return shot;
+    }
+};
+
+}  // namespace
+
+// The chart view: where the picture goes, how it is drawn, and its store.
+class ChartViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void fitting_data() {
+        QTest::addColumn<QSizeF>("source");
+        QTest::addColumn<QSizeF>("view");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QRectF>("target");
+        QTest::newRow("built-in chart, first view")
+            << QSizeF(6208, 2500) << QSizeF(640, 423) << 1.0 << QRectF(0, 82, 640, 258);
+        QTest::newRow("small picture enlarged")
+            << QSizeF(100, 50) << QSizeF(640, 423) << 1.0 << QRectF(0, 51, 640, 320);
+        QTest::newRow("view's own aspect fills it")
+            << QSizeF(1280, 800) << QSizeF(640, 400) << 1.0 << QRectF(0, 0, 640, 400);
+        QTest::newRow("view's own aspect, enlarged")
+            << QSizeF(64, 40) << QSizeF(640, 400) << 1.0 << QRectF(0, 0, 640, 400);
+        QTest::newRow("tall, centred across")
+            << QSizeF(100, 400) << QSizeF(640, 423) << 1.0 << QRectF(267, 0, 106, 423);
+        QTest::newRow("zero-height view")
+            << QSizeF(6208, 2500) << QSizeF(640, 0) << 1.0 << QRectF();
+        QTest::newRow("zero-width view") << QSizeF(6208, 2500) << QSizeF(0, 423) << 1.0 << QRectF();
+        QTest::newRow("empty picture") << QSizeF(0, 0) << QSizeF(640, 423) << 1.0 << QRectF();
+        QTest::newRow("scale 2: half pixels")
+            << QSizeF(6208, 2500) << QSizeF(640, 423) << 2.0 << QRectF(0, 82.5, 640, 257.5);
+        // 267.125 * 1.5 = 400.69 -> 400; 105.75 * 1.5 = 158.6 -> 159; the
+        // height 634.5 rounds up to 635 device pixels.
+        QTest::newRow("scale 1.5") << QSizeF(100, 400) << QSizeF(640, 423) << 1.5
+                                   << QRectF(400 / 1.5, 0, 159 / 1.5, 635 / 1.5);
+        // 33.33 units are exactly 50 device pixels; the division mustn't
+        // leave 49.99 to be cut down to 49.
+        QTest::newRow("scale 1.5, edge on a device pixel")
+            << QSizeF(1, 3) << QSizeF(100, 100) << 1.5 << QRectF(50 / 1.5, 0, 50 / 1.5, 100);
+        QTest::newRow("no scale counts as 1")
+            << QSizeF(6208, 2500) << QSizeF(640, 423) << 0.0 << QRectF(0, 82, 640, 258);
+    }
+    void fitting() {
+        QFETCH(QSizeF, source);
+        QFETCH(QSizeF, view);
+        QFETCH(double, scale);
+        QFETCH(QRectF, target);
+        const QRectF fitted = Fitting::Target(source, view, scale);
+        QCOMPARE(fitted, target);
+    }
+
+    void drawnIntoTheFittedRectangle_data() {
+        QTest::addColumn<double>("scale");
+        // Device rows: the last band row, the first and last picture rows,
+        // the first band row below.
+        QTest::addColumn<QList<int>>("rows");
+        // 40 x 10 in 100 x 60: 100 x 25 at top 17.5.
+        QTest::newRow("scale 1") << 1.0 << QList<int>{16, 17, 41, 42};
+        QTest::newRow("scale 2") << 2.0 << QList<int>{34, 35, 84, 85};
+    }
+    void drawnIntoTheFittedRectangle() {
+        QFETCH(double, scale);
+        QFETCH(QList<int>, rows);
+        Stage stage(QSizeF(100, 60));
+        stage.image->Bitmap().SetImage(halves(QSize(40, 10)));
+        const QImage shot = stage.render(scale);
+        const int x = int(25 * scale), x2 = int(75 * scale);
+        QCOMPARE(shot.pixelColor(x, rows[0]), kBehind);
+        QCOMPARE(shot.pixelColor(x, rows[1]), kLeft);
+        QCOMPARE(shot.pixelColor(x2, rows[1]), kRight);
+        QCOMPARE(shot.pixelColor(x, rows[2]), kLeft);
+        QCOMPARE(shot.pixelColor(x, rows[3]), kBehind);
+    }
+
+    void smoothScalingAndTheViewsOpacity() {
+        Stage stage(QSizeF(100, 50));
+        stage.image->Bitmap().SetImage(halves(QSize(2, 1)));
+        QImage shot = stage.render(1);
+        // Enlarged 50 times: linear interpolation blends across the middle.
+        const QColor middle = shot.pixelColor(50, 25);
+        QVERIFY2(middle.red() > 40 && middle.blue() > 40, "the halves are blended, not blocky");
+        QCOMPARE(shot.pixelColor(2, 25), kLeft);
+
+        stage.image->SetOpacity(0.5);
+        shot = stage.render(1);
+        const QColor faded = shot.pixelColor(2, 25);
+        QVERIFY(qAbs(faded.red() - 255) <= 1);
+        QVERIFY(qAbs(faded.green() - 128) <= 2);
+    }
+
+    void nothingDrawnWithoutRoomOrPixels_data() {
+        QTest::addColumn<QSizeF>("view");
+        QTest::addColumn<bool>("picture");
+        QTest::newRow("zero height") << QSizeF(100, 0) << true;
+        QTest::newRow("empty store") << QSizeF(100, 60) << false;
+    }
+    void nothingDrawnWithoutRoomOrPixels() {
+        QFETCH(QSizeF, view);
+        QFETCH(bool, picture);
+        Stage stage(view);
+        stage.scene.setSceneRect(0, 0, 100, 60);
+        if (picture) stage.image->Bitmap().SetImage(halves(QSize(40, 10)));
+        QCOMPARE(stage.image->PictureRect(1), QRectF());
+        const QImage shot = stage.render(1);
+        QImage blank(shot.size(), shot.format());
+        blank.fill(kBehind);
+        QCOMPARE(shot, blank);
+        // Painting adds no entry to the store.
+        QCOMPARE(stage.image->MultiResBitmap().Count(), picture ? 1 : 0);
+    }
+
+    void everyChangeOfThePictureRepaints() {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("picture.png");
+        QVERIFY(halves(QSize(8, 4)).save(file));
+        Stage stage(QSizeF(100, 60));
+        QSignalSpy repaints(&stage.scene, &QGraphicsScene::changed);
+        TBitmap& bitmap = stage.image->Bitmap();
+        const std::vector<std::pair<const char*, std::function<void()>>> changes{
+            {"SetImage", [&] { bitmap.SetImage(halves(QSize(4, 4))); }},
+            {"Assign",
+             [&] {
+                 TBitmap other(halves(QSize(6, 2)));
+                 bitmap.Assign(&other);
+             }},
+            {"LoadFromFile", [&] { bitmap.LoadFromFile(file); }},
+            {"SetCompressed",
+             [&] {
+                 stage.image->MultiResBitmap().Item(0).SetCompressed(pngBytes(halves({3, 3})),
+                                                                     {3, 3});
+             }},
+        };
+        for (const auto& [name, change] : changes) {
+            stage.render(1);
+            QCoreApplication::processEvents();
+            repaints.clear();
+            change();
+            QVERIFY2(repaints.wait(1000), name);
+        }
+    }
+
+    void storeKeepsTheCompressedPictureUntilFirstUse() {
+        TMultiResBitmap store;
+        const QImage picture = halves(QSize(8, 4));
+        store.Add(1).SetCompressed(pngBytes(picture), QSize(8, 4));
+        TBitmapItem& entry = store.Item(0);
+        QVERIFY(!entry.IsDecoded());
+        QVERIFY(entry.HoldsPixels());
+        // Any display scale gets the one entry that holds pixels.
+        QCOMPARE(&store.ItemForScale(2), &entry);
+        QCOMPARE(store.ItemToShow(1.5f), &entry);
+        QVERIFY(!entry.IsDecoded());
+        QCOMPARE(entry.Bitmap().Image(), picture);
+        QVERIFY(entry.IsDecoded());
+        QCOMPARE(entry.Bitmap().Image().format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(store.Count(), 1);
+        QCOMPARE(entry.Scale(), 1.0f);
+    }
+
+    void emptyStoreGivesTheEntryOfTheScale() {
+        TMultiResBitmap store;
+        TBitmapItem& entry = store.ItemForScale(2);
+        QCOMPARE(entry.Scale(), 2.0f);
+        QCOMPARE(&store.ItemForScale(2.00005f), &entry);
+        QCOMPARE(store.Count(), 1);
+        QCOMPARE(store.ItemToShow(2), nullptr);
+        TBitmapItem& other = store.ItemForScale(1);
+        QCOMPARE(store.Count(), 2);
+        QCOMPARE(other.Scale(), 1.0f);
+    }
+
+    void windowShowsTheBuiltInChartDecodedOnce() {
+        TestWindow w;
+        TImage& view = *w.form().Image1;
+        QTest::qWait(50);
+        QCOMPARE(view.MultiResBitmap().Count(), 1);
+        TBitmapItem& entry = view.MultiResBitmap().Item(0);
+        QVERIFY2(entry.IsDecoded(), "the first paint decoded the chart");
+        QCOMPARE(entry.RecordedSize(), QSize(6208, 2500));
+        QCOMPARE(view.Bitmap().Width(), 6208);
+        QCOMPARE(view.Bitmap().Height(), 2500);
+        QCOMPARE(view.Bitmap().Image().format(), QImage::Format_ARGB32_Premultiplied);
+        QCOMPARE(view.PictureRect(1), QRectF(0, 82, 640, 258));
+    }
+};
+
+QTEST_MAIN(ChartViewTest)
+#include "tst_chartview.moc"
