@@ -33,7 +33,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 
 # Package names of a comma-separated relation field, versions and
 # alternatives' bars dropped.
-names() { tr ',|' '\n\n' <<<"$1" | sed -e 's/(.*)//' -e 's/[[:space:]]//g' | sed '/^$/d'; }
+names() { tr ',|' '\n' <<<"$1" | sed -e 's/(.*)//' -e 's/[[:space:]]//g' | sed '/^$/d'; }
 depends="$(names "$(field Depends)")"
 wanted="$depends"$'\n'"$(names "$(field Recommends)")"
 # dpkg-shlibdeps reads the libraries from the executable...
