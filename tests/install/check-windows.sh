@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows build can't run here, so this checks what it is made of: the
-# icon's sizes, and the resources and the install step that the Windows part
-# of the build description generates when configured for Windows (with a
+# icon's sizes, and the resources and the install step that the Windows
+# branch of the build generates when configured for Windows (with a
 # stand-in windeployqt that records how it is called). Where a MinGW resource
 # compiler is installed, the resources are compiled and read back too.
 #   check-windows.sh SOURCE_DIR VERSION
