@@ -13,7 +13,10 @@ packages=(
     fonts-dejavu-core          # text, Cyrillic included
 )
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(xvfb xdotool x11-utils imagemagick python3)
+    packages+=(xvfb xdotool x11-utils imagemagick python3
+               desktop-file-utils appstream  # validators of the launcher and the metadata
+               libxml2-utils                 # xmllint, for the Windows manifest
+               file)                         # making the .deb: cpack asks it what is a program
 fi
 
 missing=()

@@ -13,6 +13,8 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     export QT_QPA_PLATFORM="vnc:size=1024x768:port=${port}"
     echo "No display found. Tidemark is served over VNC on port ${port}:"
     echo "  connect a VNC viewer to $(hostname -I 2>/dev/null | awk '{print $1}' || echo localhost):${port}"
-    echo "  (from this machine: vncviewer localhost:${port}; close the window or press Ctrl+C to stop)"
+    # Qt's VNC platform draws no window frame, so there is no close box to end it with.
+    echo "  (from this machine: vncviewer localhost:${port}; no password, so only on a trusted network)"
+    echo "  Press Ctrl+C here to stop it."
 fi
 exec build/src/tidemark
