@@ -101,6 +101,34 @@ private slots:
         QCOMPARE(fitted, target);
     }
 
+    // A view that doesn't start on a whole device pixel: the edges go on the
+    // device's pixels, not on the view's own.
+    void fittingFromAnOrigin_data() {
+        QTest::addColumn<QSizeF>("source");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QPointF>("origin");
+        QTest::addColumn<QRectF>("target");
+        // The window's chart view starts 57 down: 71.25 device pixels at
+        // 1.25; 71.25 + 103.29 = 174.54 -> 174, and 322.16 rows -> 322.
+        QTest::newRow("built-in chart at 1.25") << QSizeF(6208, 2500) << 1.25 << QPointF(0, 71.25)
+                                                << QRectF(0, (174 - 71.25) / 1.25, 640, 322 / 1.25);
+        // 85.5 + 123.95 = 209.45 -> 209, and 386.6 rows -> 387.
+        QTest::newRow("built-in chart at 1.5") << QSizeF(6208, 2500) << 1.5 << QPointF(0, 85.5)
+                                               << QRectF(0, (209 - 85.5) / 1.5, 640, 387 / 1.5);
+        QTest::newRow("origin on a whole pixel changes nothing")
+            << QSizeF(6208, 2500) << 2.0 << QPointF(0, 114) << QRectF(0, 82.5, 640, 257.5);
+        // 0.5 + 400.69 = 401.19 -> 401.
+        QTest::newRow("across") << QSizeF(100, 400) << 1.5 << QPointF(0.5, 0)
+                                << QRectF((401 - 0.5) / 1.5, 0, 159 / 1.5, 635 / 1.5);
+    }
+    void fittingFromAnOrigin() {
+        QFETCH(QSizeF, source);
+        QFETCH(double, scale);
+        QFETCH(QPointF, origin);
+        QFETCH(QRectF, target);
+        QCOMPARE(Fitting::Target(source, QSizeF(640, 423), scale, origin), target);
+    }
+
     void drawnIntoTheFittedRectangle_data() {
         QTest::addColumn<double>("scale");
         // Device rows: the last band row, the first and last picture rows,

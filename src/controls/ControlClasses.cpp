@@ -1,5 +1,6 @@
 #include "ControlClasses.h"
 
+#include "ControlAccessibility.h"
 #include "TArcDial.h"
 #include "TSpinBox.h"
 #include "TSwitch.h"
@@ -52,4 +53,6 @@ void RegisterControlClasses(TClassRegistry& registry) {
         .Property(QStringLiteral("Text"), &TSpinBox::SetText)
         .Event(QStringLiteral("OnChange"), &TSpinBox::OnChange)
         .Event(QStringLiteral("OnChangeTracking"), &TSpinBox::OnChangeTracking);
+
+    RegisterControlAccessibility();
 }

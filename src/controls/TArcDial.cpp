@@ -6,6 +6,8 @@
 #include <numbers>
 #include <utility>
 
+#include "framework/TAccessibleEvents.h"
+
 namespace {
 
 const QColor kShadeTop(0xFF, 0xFF, 0xFF);
@@ -28,6 +30,7 @@ void TArcDial::SetValue(float value) {
     if (DialMath::SamePosition(next.Degrees, position_.Degrees)) return;
     position_ = next;
     Repaint();
+    TAccessibleEvents::ValueChanged(this, double(Value()));
     Notify();
 }
 
@@ -118,4 +121,5 @@ void TArcDial::DoMouseCaptureLost() {
     if (!std::exchange(heldBack_, false)) return;
     position_ = positionAtPress_;
     Repaint();
+    TAccessibleEvents::ValueChanged(this, double(Value()));
 }

@@ -11,6 +11,7 @@
 
 #include "TSpinBoxEditor.h"
 #include "framework/QtInput.h"
+#include "framework/TAccessibleEvents.h"
 #include "framework/TApplication.h"
 #include "framework/TForm.h"
 
@@ -149,9 +150,11 @@ TSpinBoxEngine& TSpinBox::Settings() {
 
 template <class F>
 void TSpinBox::Edit(F operation) {
+    const float before = Value();
     editor_->TakeSelection();
     operation();
     editor_->Show();
+    if (Value() != before) TAccessibleEvents::ValueChanged(this, double(Value()));
 }
 
 void TSpinBox::Paint(QPainter& painter) {

@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "TSpinBoxEngine.h"
+#include "framework/TAccessibleFactory.h"
 #include "framework/TApplication.h"
 
 namespace {
@@ -70,6 +71,9 @@ TSpinBoxEditor::TSpinBoxEditor(QGraphicsItem* host, TSpinBoxEngine& engine) : en
     proxy_->setFocusPolicy(Qt::StrongFocus);
     // A press on the text goes through the host, which decides the focus.
     proxy_->setFlag(QGraphicsItem::ItemStopsFocusHandling);
+    // Setting the editor up made Qt describe it to assistive technology as
+    // a window of its own; from here on it is part of the host.
+    TAccessibleFactory::Renew(edit_);
     Show();
 }
 

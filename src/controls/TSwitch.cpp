@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "SwitchMath.h"
+#include "framework/TAccessibleEvents.h"
 #include "framework/TApplication.h"
 
 namespace {
@@ -71,6 +72,9 @@ bool TSwitch::IsSliding() const {
 void TSwitch::ChangeState(bool checked) {
     isChecked_ = checked;
     Repaint();
+    QAccessible::State changed;
+    changed.checked = true;
+    TAccessibleEvents::StateChanged(this, changed);
     if (!IsLoading() && OnSwitch) OnSwitch(this);
 }
 

@@ -10,8 +10,8 @@ namespace {
 // scale of 1.5 is 50 device pixels, not 49.99999 cut down to 49.
 constexpr double kTolerance = 1e-6;
 
-double SnapDown(double logical, double scale) {
-    return std::floor(logical * scale + kTolerance) / scale;
+double SnapDown(double logical, double scale, double origin) {
+    return (std::floor(origin + logical * scale + kTolerance) - origin) / scale;
 }
 
 double SnapNearest(double logical, double scale) {
@@ -20,7 +20,7 @@ double SnapNearest(double logical, double scale) {
 
 }  // namespace
 
-QRectF Target(QSizeF source, QSizeF view, double displayScale) {
+QRectF Target(QSizeF source, QSizeF view, double displayScale, QPointF origin) {
     if (source.width() <= 0 || source.height() <= 0) return {};
     if (view.width() <= 0 || view.height() <= 0) return {};
     // The side that limits the picture gets the view's length itself, so the
@@ -36,7 +36,8 @@ QRectF Target(QSizeF source, QSizeF view, double displayScale) {
     const double left = (view.width() - width) / 2;
     const double top = (view.height() - height) / 2;
     const double s = displayScale > 0 ? displayScale : 1;
-    return {SnapDown(left, s), SnapDown(top, s), SnapNearest(width, s), SnapNearest(height, s)};
+    return {SnapDown(left, s, origin.x()), SnapDown(top, s, origin.y()), SnapNearest(width, s),
+            SnapNearest(height, s)};
 }
 
 }  // namespace Fitting

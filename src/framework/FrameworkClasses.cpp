@@ -99,6 +99,7 @@ void RegisterControl(TClassRegistry& registry) {
                 }
                 c.SetInteractiveGestures(gestures);
             })
+        .Property(QStringLiteral("AccessibleName"), &TControl::SetAccessibleName)
         .Property(QStringLiteral("RotationAngle"), &TControl::SetRotationAngle)
         .Property(QStringLiteral("Visible"), &TControl::SetVisible)
         .Property(QStringLiteral("Enabled"), &TControl::SetEnabled)

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "Exception.h"
+#include "TAccessibleFactory.h"
 #include "TForm.h"
 #include "TFormView.h"
 #include "TPlatformStyle.h"
@@ -58,6 +59,7 @@ void TApplication::Initialize() {
                      QSize(size, size));
     QGuiApplication::setWindowIcon(icon);
     TPlatformStyle::Select(TPlatformStyle::ForThisSystem());
+    TAccessibleFactory::Install();
 }
 
 void TApplication::Run() {

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "TAccessibleEvents.h"
 #include "TAction.h"
 
 TButton::~TButton() {
@@ -12,6 +13,7 @@ void TButton::SetText(const QString& text) {
     if (text == text_) return;
     text_ = text;
     Repaint();
+    TAccessibleEvents::NameChanged(this);
 }
 
 void TButton::SetAction(TAction* action) {

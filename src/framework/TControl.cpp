@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "QtInput.h"
+#include "TAccessibleEvents.h"
 #include "TAligner.h"
 #include "TApplication.h"
 #include "TForm.h"
@@ -56,6 +57,7 @@ void TControl::SetSize(float width, float height) {
     Resized();
     Realign();
     RealignParent();
+    TAccessibleEvents::Moved(this);
 }
 
 void TControl::SetAlign(TAlignLayout align) {
@@ -68,6 +70,7 @@ void TControl::SetRotationAngle(float angle) {
     if (std::abs(angle - rotationAngle_) <= 0.0001f) return;
     rotationAngle_ = angle;
     setRotation(angle);
+    TAccessibleEvents::Moved(this);
 }
 
 void TControl::SetRotationCenter(float x, float y) {
@@ -81,6 +84,7 @@ void TControl::SetVisible(bool visible) {
     visible_ = visible;
     setVisible(visible);
     RealignParent();
+    TAccessibleEvents::Shown(this, visible);
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -89,6 +93,9 @@ void TControl::SetEnabled(bool enabled) {
     setEnabled(enabled);
     UpdateMouseAcceptance();
     update();
+    QAccessible::State changed;
+    changed.disabled = true;
+    TAccessibleEvents::StateChanged(this, changed);
 }
 
 bool TControl::AbsoluteEnabled() const {
@@ -129,6 +136,12 @@ void TControl::SetCursor(TCursor cursor) {
             setCursor(Qt::PointingHandCursor);
             break;
     }
+}
+
+void TControl::SetAccessibleName(const QString& name) {
+    if (name == accessibleName_) return;
+    accessibleName_ = name;
+    TAccessibleEvents::NameChanged(this);
 }
 
 bool TControl::IsFocused() const {
@@ -279,6 +292,7 @@ void TControl::keyPressEvent(QKeyEvent* event) {
 void TControl::focusInEvent(QFocusEvent* event) {
     Application->Guard([&] { DoEnter(event->reason()); });
     update();
+    TAccessibleEvents::Focus(this);
 }
 
 void TControl::focusOutEvent(QFocusEvent* event) {
@@ -305,6 +319,7 @@ bool TControl::sceneEvent(QEvent* event) {
 
 void TControl::PositionChanged() {
     setPos(Position.Point());
+    TAccessibleEvents::Moved(this);
 }
 
 void TControl::UpdateTransformOrigin() {

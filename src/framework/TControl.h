@@ -58,6 +58,11 @@ public:
     const QStringList& InteractiveGestures() const { return gestures_; }
     void SetInteractiveGestures(const QStringList& gestures) { gestures_ = gestures; }
 
+    // What assistive technology calls the control; empty leaves the name to
+    // the control's class (a button's text, say).
+    const QString& AccessibleName() const { return accessibleName_; }
+    void SetAccessibleName(const QString& name);
+
     virtual bool CanFocus() const { return false; }
     bool IsFocused() const;
     void SetFocus();
@@ -138,6 +143,7 @@ private:
     float opacity_ = 1;
     TCursor cursor_ = TCursor::crDefault;
     QStringList gestures_;
+    QString accessibleName_;
     bool mouseOver_ = false;
     bool realigning_ = false;
 };

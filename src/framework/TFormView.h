@@ -11,6 +11,8 @@ class TFormView : public QGraphicsView {
 public:
     TFormView(TForm& form, QGraphicsScene* scene);
 
+    TForm& Form() const { return form_; }
+
     // Whole logical pixels, halves to even, as every handler receives them.
     static QPointF RoundToLogicalPixels(QPointF point);
 

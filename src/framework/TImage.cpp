@@ -25,15 +25,30 @@ void TImage::SetDisableInterpolation(bool disable) {
     Repaint();
 }
 
-QRectF TImage::PictureRect(double displayScale) {
-    TBitmapItem* item = multiResBitmap_.ItemToShow(float(displayScale));
-    return item ? Fitted(*item, displayScale) : QRectF();
+namespace {
+
+// Where the control's top-left corner falls among the device's pixels;
+// a turned control has no edges to line up with them.
+QPointF DeviceOrigin(const QTransform& toDevice) {
+    if (toDevice.type() > QTransform::TxScale) return {};
+    return toDevice.map(QPointF(0, 0));
 }
 
-QRectF TImage::Fitted(TBitmapItem& item, double displayScale) const {
+}  // namespace
+
+QRectF TImage::PictureRect(double displayScale) {
+    TBitmapItem* item = multiResBitmap_.ItemToShow(float(displayScale));
+    if (!item) return {};
+    // The window shows its scene unmoved and unscaled, in logical pixels.
+    const QTransform toDevice =
+        sceneTransform() * QTransform::fromScale(displayScale, displayScale);
+    return Fitted(*item, displayScale, DeviceOrigin(toDevice));
+}
+
+QRectF TImage::Fitted(TBitmapItem& item, double displayScale, QPointF origin) const {
     const TBitmap& bitmap = item.Bitmap();
     const QSizeF source(bitmap.Width() / item.Scale(), bitmap.Height() / item.Scale());
-    return Fitting::Target(source, QSizeF(Width(), Height()), displayScale);
+    return Fitting::Target(source, QSizeF(Width(), Height()), displayScale, origin);
 }
 
 void TImage::Paint(QPainter& painter) {
@@ -43,7 +58,7 @@ void TImage::Paint(QPainter& painter) {
     const double scale = device ? device->devicePixelRatioF() : DisplayScale();
     TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale));
     if (!item) return;
-    const QRectF target = Fitted(*item, scale);
+    const QRectF target = Fitted(*item, scale, DeviceOrigin(painter.deviceTransform()));
     if (target.isEmpty()) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !disableInterpolation_);
     painter.drawImage(target, item->Bitmap().Image());

@@ -19,15 +19,16 @@ public:
     bool DisableInterpolation() const { return disableInterpolation_; }
     void SetDisableInterpolation(bool disable);
 
-    // Where the picture is drawn in the control at a display scale; empty
-    // when nothing is drawn.
+    // Where the picture is drawn in the control when the window shows it at
+    // a display scale; empty when nothing is drawn.
     QRectF PictureRect(double displayScale);
 
 protected:
     void Paint(QPainter& painter) override;
 
 private:
-    QRectF Fitted(TBitmapItem& item, double displayScale) const;
+    // Origin: where the control's top-left corner falls in device pixels.
+    QRectF Fitted(TBitmapItem& item, double displayScale, QPointF origin) const;
 
     TMultiResBitmap multiResBitmap_;
     TImageWrapMode wrapMode_ = TImageWrapMode::Fit;
