@@ -87,7 +87,7 @@ int main(int argc, char** argv) {
     if (wanted("memory")) MemoryBench::Run(table, runs);
     if (wanted("paint") || timer) {
         BenchWindow window;
-        if (wanted("paint")) PaintBench::Run(table, window, 2 * runs + 1);
+        if (wanted("paint")) PaintBench::Run(table, window, 4 * runs + 1);
         if (timer) TimerBench::Run(table, window, 60);
     }
 #ifdef TIDEMARK_LARGE_PICTURE_BENCH
