@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
+// Every x86-64 processor has SSE2; MSVC says so only through _M_X64.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define PNG_ROWS_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -17,7 +19,7 @@ constexpr std::size_t kPixel = 4;
 
 enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
-#if defined(__SSE2__)
+#if defined(PNG_ROWS_SSE2)
 
 __m128i Load32(const std::uint8_t* p) {
     int value;
@@ -158,7 +160,7 @@ bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, s
 void ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels) {
     std::size_t i = 0;
     std::uint32_t opaque = 0xFF000000u;
-#if defined(__SSE2__)
+#if defined(PNG_ROWS_SSE2)
     // Red and blue trade places: swap the 16-bit halves of 0x00BB00RR.
     const __m128i alphaGreen = _mm_set1_epi32(int(0xFF00FF00u));
     __m128i alphas = alphaGreen;
