@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,8 +45,11 @@ std::optional<Result> RunSelf(const std::vector<std::string>& arguments) {
         result.Output.append(buffer, std::size_t(n));
     close(pipeFds[0]);
     int status = 0;
-    waitpid(pid, &status, 0);
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto ms = [](timeval t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    result.CpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
     return result;
 }
 

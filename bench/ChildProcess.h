@@ -13,6 +13,7 @@ struct Result {
     std::int64_t StartNs = 0;  // just before the process was created
     std::string Output;        // everything it wrote to its standard output
     int ExitCode = -1;
+    double CpuMs = 0;  // the processor time it used, all its threads, user and system
 };
 
 // Runs the benchmark's own executable with these arguments and waits for it.
