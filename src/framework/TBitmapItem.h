@@ -3,15 +3,21 @@
 #include <QByteArray>
 #include <QSize>
 #include <functional>
+#include <memory>
 
 #include "TBitmap.h"
 
+class BackgroundDecode;
+
 // One entry of a picture store: a scale and a picture. An entry read from a
 // window description keeps the compressed file until the picture is first
-// needed, then only the decoded pixels.
+// needed, then only the decoded pixels. A file laid out for it (the built-in
+// chart) is decoded on worker threads from the moment it is set, while the
+// window is built; its first use takes the result.
 class TBitmapItem {
 public:
-    explicit TBitmapItem(float scale = 1) : scale_(scale > 0 ? scale : 1) {}
+    explicit TBitmapItem(float scale = 1);
+    ~TBitmapItem();
     TBitmapItem(const TBitmapItem&) = delete;
     TBitmapItem& operator=(const TBitmapItem&) = delete;
 
@@ -30,8 +36,11 @@ public:
     void SetOnChange(std::function<void()> onChange);
 
 private:
+    void ReleaseCompressed();
+
     float scale_ = 1;
     QByteArray compressed_;
+    std::unique_ptr<BackgroundDecode> decode_;
     QSize recordedSize_;
     TBitmap bitmap_;
 };

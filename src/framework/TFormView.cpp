@@ -21,6 +21,11 @@ TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene),
     // places, not the chart under the whole window.
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
     setOptimizationFlag(QGraphicsView::DontSavePainterState);
+    // The view paints the window's opaque background under every exposed
+    // pixel itself; letting the viewport fill it first would paint each
+    // repaint twice, a tenth of a full repaint of the chart at 4K.
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 QPointF TFormView::RoundToLogicalPixels(QPointF point) {

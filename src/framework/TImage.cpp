@@ -61,5 +61,8 @@ void TImage::Paint(QPainter& painter) {
     const QRectF target = Fitted(*item, scale, DeviceOrigin(painter.deviceTransform()));
     if (target.isEmpty()) return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, !disableInterpolation_);
+    // The target lies on device pixels, so antialiased edges would look the
+    // same; they only take the picture off Qt's faster path for scaling.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.drawImage(target, item->Bitmap().Image());
 }

@@ -2,8 +2,15 @@
 
 #include "PngChunkFile.h"
 
-IdatStream::IdatStream(PngChunkFile& file, int level, std::size_t chunkBytes)
-    : file_(file), buffer_(chunkBytes) {
+namespace {
+
+// A segment of the chart compresses to about a megabyte; the buffer grows by this much when one
+// doesn't fit.
+constexpr std::size_t kGrowth = std::size_t(1) << 20;
+
+}  // namespace
+
+IdatStream::IdatStream(PngChunkFile& file, int level) : file_(file), buffer_(kGrowth) {
     // Z_FILTERED suits PNG rows: after filtering, the data is mostly small residuals.
     open_ = deflateInit2(&stream_, level, Z_DEFLATED, 15, 9, Z_FILTERED) == Z_OK;
     stream_.next_out = buffer_.data();
@@ -16,7 +23,6 @@ IdatStream::~IdatStream() {
 
 bool IdatStream::emitChunk() {
     const std::size_t used = buffer_.size() - stream_.avail_out;
-    if (used == 0) return true;
     if (!file_.writeChunk("IDAT", std::span(buffer_.data(), used))) return false;
     stream_.next_out = buffer_.data();
     stream_.avail_out = uInt(buffer_.size());
@@ -25,13 +31,21 @@ bool IdatStream::emitChunk() {
 
 bool IdatStream::pump(int flush) {
     for (;;) {
+        if (stream_.avail_out == 0) {
+            // The whole segment goes into one chunk, so the buffer grows instead of spilling.
+            const std::size_t used = buffer_.size();
+            buffer_.resize(used + kGrowth);
+            stream_.next_out = buffer_.data() + used;
+            stream_.avail_out = uInt(kGrowth);
+        }
         const int status = deflate(&stream_, flush);
         if (status == Z_STREAM_ERROR) return false;
-        if (stream_.avail_out == 0) {
-            if (!emitChunk()) return false;
-            continue;
+        if (flush == Z_FINISH) {
+            if (status == Z_STREAM_END) return true;
+        } else if (stream_.avail_in == 0 && (flush == Z_NO_FLUSH || stream_.avail_out > 0)) {
+            // A flush is complete once deflate leaves room in the output.
+            return true;
         }
-        if (flush == Z_FINISH ? status == Z_STREAM_END : stream_.avail_in == 0) return true;
     }
 }
 
@@ -40,6 +54,13 @@ bool IdatStream::write(std::span<const std::uint8_t> data) {
     stream_.next_in = const_cast<Bytef*>(data.data());
     stream_.avail_in = uInt(data.size());
     return pump(Z_NO_FLUSH);
+}
+
+bool IdatStream::endSegment() {
+    if (!open_) return false;
+    stream_.next_in = nullptr;
+    stream_.avail_in = 0;
+    return pump(Z_FULL_FLUSH) && emitChunk();
 }
 
 bool IdatStream::finish() {

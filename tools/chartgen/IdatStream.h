@@ -8,22 +8,27 @@
 
 class PngChunkFile;
 
-// Deflates the filtered rows into one zlib stream and cuts the output into IDAT chunks as it
-// grows. Chunk boundaries are decided here, so this is the place to start a fresh IDAT after a
-// full flush when row runs are to be located and inflated independently.
+// Deflates the filtered rows into one zlib stream, written as one IDAT chunk per segment of
+// rows. A segment ends with a full flush: nothing after it refers back to it, and the next
+// segment starts on a byte boundary, so a decoder that knows where the segments lie can inflate
+// each on its own. The first chunk also carries the zlib header, the last the Adler-32.
 class IdatStream {
 public:
-    IdatStream(PngChunkFile& file, int level, std::size_t chunkBytes = std::size_t(1) << 20);
+    IdatStream(PngChunkFile& file, int level);
     ~IdatStream();
     IdatStream(const IdatStream&) = delete;
     IdatStream& operator=(const IdatStream&) = delete;
 
     bool isOpen() const { return open_; }
     bool write(std::span<const std::uint8_t> data);
+    // Ends the current segment and writes it out.
+    bool endSegment();
+    // Ends the last segment and the stream.
     bool finish();
 
 private:
-    // Runs deflate with the given flush mode until it needs more input (or, with Z_FINISH, ends).
+    // Runs deflate with the given flush mode until it has taken all input and, when flushing,
+    // written everything out (with Z_FINISH, until the stream ends).
     bool pump(int flush);
     bool emitChunk();
 

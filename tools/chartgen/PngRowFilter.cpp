@@ -27,8 +27,8 @@ std::uint64_t cost(const std::vector<std::uint8_t>& filtered) {
 
 }  // namespace
 
-PngRowFilter::PngRowFilter(int rowBytes, int bytesPerPixel)
-    : rowBytes_(rowBytes), bytesPerPixel_(bytesPerPixel) {
+PngRowFilter::PngRowFilter(int rowBytes, int bytesPerPixel, Choice choice)
+    : rowBytes_(rowBytes), bytesPerPixel_(bytesPerPixel), choice_(choice) {
     for (auto& candidate : candidates_) candidate.resize(std::size_t(rowBytes) + 1);
 }
 
@@ -47,7 +47,7 @@ std::span<const std::uint8_t> PngRowFilter::filter(const std::uint8_t* row,
 
     int types = 2;
     if (previous) {
-        types = 5;
+        types = choice_ == Choice::All ? 5 : 3;
         std::uint8_t* up = candidates_[kUp].data();
         std::uint8_t* average = candidates_[kAverage].data();
         std::uint8_t* pa = candidates_[kPaeth].data();

@@ -11,7 +11,12 @@
 // Sub only). That is what lets a run of rows be decoded on its own, starting from a fresh row.
 class PngRowFilter {
 public:
-    PngRowFilter(int rowBytes, int bytesPerPixel);
+    enum class Choice {
+        All,    // None, Sub, Up, Average and Paeth
+        Cheap,  // None, Sub and Up: each undone in a single vectorisable pass, or nearly
+    };
+
+    PngRowFilter(int rowBytes, int bytesPerPixel, Choice choice = Choice::All);
 
     // The filter type byte followed by the filtered row; valid until the next call.
     std::span<const std::uint8_t> filter(const std::uint8_t* row, const std::uint8_t* previous);
@@ -19,5 +24,6 @@ public:
 private:
     int rowBytes_ = 0;
     int bytesPerPixel_ = 4;
+    Choice choice_ = Choice::All;
     std::array<std::vector<std::uint8_t>, 5> candidates_;
 };

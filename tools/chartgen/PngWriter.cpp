@@ -1,11 +1,13 @@
 #include "PngWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
 #include "IdatStream.h"
 #include "PngChunkFile.h"
 #include "PngRowFilter.h"
+#include "PngSegmentIndex.h"
 
 namespace {
 
@@ -61,11 +63,25 @@ bool PngWriter::write(const QString& path, int width, int height,
         return fail(file.errorString());
     }
 
-    IdatStream idat(file, level_);
+    const int segmentRows = options_.segmentRows > 0 ? options_.segmentRows : height;
+    if (options_.segmentRows > 0) {
+        std::vector<std::uint32_t> segments;
+        for (int y = 0; y < height; y += segmentRows)
+            segments.push_back(std::uint32_t(std::min(segmentRows, height - y)));
+        if (!file.writeChunk(PngSegmentIndex::ChunkType, PngSegmentIndex::Encode(segments)))
+            return fail(file.errorString());
+    }
+
+    IdatStream idat(file, options_.level);
     if (!idat.isOpen()) return fail(QStringLiteral("cannot initialise deflate"));
-    PngRowFilter filter(width * kBytesPerPixel, kBytesPerPixel);
+    PngRowFilter filter(width * kBytesPerPixel, kBytesPerPixel, options_.filters);
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* previous = y > 0 ? rows[std::size_t(y - 1)] : nullptr;
+        // A segment's first row is filtered on its own, so the segment decodes without the one
+        // before it.
+        const bool first = y % segmentRows == 0;
+        const std::uint8_t* previous = first ? nullptr : rows[std::size_t(y - 1)];
+        if (y > 0 && first && !idat.endSegment())
+            return fail(QStringLiteral("compression failed: %1").arg(file.errorString()));
         if (!idat.write(filter.filter(rows[std::size_t(y)], previous))) {
             return fail(QStringLiteral("compression failed: %1").arg(file.errorString()));
         }

@@ -5,17 +5,26 @@
 #include <cstdint>
 #include <span>
 
+#include "PngRowFilter.h"
+
 // Writes 8-bit RGBA PNG files with sRGB and gamma chunks. The container is assembled here rather
 // than by a general image library so that the layout of the compressed data stays under our
-// control.
+// control: the rows go out in segments that can be inflated independently, listed in a private
+// index chunk (see PngSegmentIndex).
 class PngWriter {
 public:
-    // Photographic rows are mostly grain, which no level compresses much. Level 4 is the last
-    // step that shrinks the file for nearly free; 5 and 6 save another 3 to 6 percent but take
-    // 1.5 to 3 times as long.
-    static constexpr int kDefaultLevel = 4;
+    struct Options {
+        // Photographic rows are mostly grain, which no level compresses much. Level 4 is the
+        // last step that shrinks the file for nearly free; 5 and 6 save another 3 to 6 percent
+        // but take 1.5 to 3 times as long.
+        int level = 4;
+        // Rows per independently inflatable segment; 0 writes one segment and no index.
+        int segmentRows = 0;
+        PngRowFilter::Choice filters = PngRowFilter::Choice::All;
+    };
 
-    explicit PngWriter(int compressionLevel = kDefaultLevel) : level_(compressionLevel) {}
+    PngWriter() = default;
+    explicit PngWriter(Options options) : options_(options) {}
 
     // Converts to RGBA8888 first if needed.
     bool write(const QString& path, const QImage& image);
@@ -28,6 +37,6 @@ public:
 private:
     bool fail(const QString& message);
 
-    int level_ = kDefaultLevel;
+    Options options_;
     QString error_;
 };

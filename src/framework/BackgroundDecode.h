@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+// Decodes a picture stored with a window on worker threads from the moment
+// it is set, so that its first use finds the pixels ready, or nearly: the
+// window is built meanwhile. Only pictures SegmentedPngDecoder takes go this
+// way.
+class BackgroundDecode {
+public:
+    // Whether these bytes are worth starting for.
+    static bool Takes(const QByteArray& bytes);
+
+    // Starts at once; decodes on up to `threads` threads, 0 for one a core.
+    explicit BackgroundDecode(QByteArray bytes, int threads = 0);
+    // Stops the workers early, and waits for them.
+    ~BackgroundDecode();
+    BackgroundDecode(const BackgroundDecode&) = delete;
+    BackgroundDecode& operator=(const BackgroundDecode&) = delete;
+
+    // Waits for the workers and hands over the picture: null when they failed
+    // for any reason, which the caller answers with the general decoder.
+    QImage Take();
+
+private:
+    void Join();
+
+    QByteArray bytes_;
+    std::atomic<bool> cancel_{false};
+    QImage image_;
+    std::exception_ptr failure_;
+    std::thread thread_;
+};

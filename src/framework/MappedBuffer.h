@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Memory taken straight from the system and given straight back: no
+// allocator keeps it once it is freed, so a decode's scratch space doesn't
+// stay in the process. Large buffers are asked to be backed by huge pages,
+// which makes touching tens of megabytes of fresh memory dozens of times
+// cheaper. Zero-filled; empty when the system refuses.
+class MappedBuffer {
+public:
+    MappedBuffer() = default;
+    explicit MappedBuffer(std::size_t size);
+    ~MappedBuffer();
+    MappedBuffer(MappedBuffer&& other) noexcept;
+    MappedBuffer& operator=(MappedBuffer&& other) noexcept;
+    MappedBuffer(const MappedBuffer&) = delete;
+    MappedBuffer& operator=(const MappedBuffer&) = delete;
+
+    std::uint8_t* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+    bool IsEmpty() const { return data_ == nullptr; }
+
+    // Gives up ownership; the memory is then freed with Free(data, size).
+    std::uint8_t* Release();
+    static void Free(std::uint8_t* data, std::size_t size);
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Row operations for 8-bit RGBA PNG data (four bytes a pixel).
+namespace PngRows {
+
+// Undoes a row's filter in place. `above` is the row before, already
+// unfiltered, or all zeros for the first row of a picture. False for a
+// filter type PNG doesn't define.
+bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, std::size_t bytes);
+
+// Writes RGBA pixels as Format_ARGB32_Premultiplied: opaque pixels are only
+// reordered, the others premultiplied exactly as Qt does it.
+void ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels);
+
+}  // namespace PngRows

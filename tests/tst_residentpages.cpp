@@ -1,0 +1,60 @@
+#include <zlib.h>
+
+#include <QFile>
+#include <QResource>
+#include <QTest>
+
+#include "Unit1.h"
+#include "framework/ResidentPages.h"
+
+namespace {
+
+qint64 statusKb(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong();
+    return -1;
+}
+
+quint32 checksum(QByteArrayView bytes) {
+    return quint32(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
+}
+
+}  // namespace
+
+// Handing back the pages of bytes read in place: only a file's own pages go,
+// and what they hold reads the same afterwards.
+class ResidentPagesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void builtInChartsPagesGoBackAndReadTheSame() {
+#ifndef Q_OS_LINUX
+        QSKIP("pages are handed back on Linux only");
+#endif
+        RegisterUnit1Classes();
+        QResource resource(QStringLiteral(":/tidemark/chart.png"));
+        const QByteArrayView chart(reinterpret_cast<const char*>(resource.data()),
+                                   qsizetype(resource.size()));
+        const quint32 before = checksum(chart);  // every page read, so resident
+        const qint64 residentBefore = statusKb("RssFile:");
+        ResidentPages::GiveBack(chart);
+        const qint64 handedBack = residentBefore - statusKb("RssFile:");
+        QVERIFY2(handedBack * 1024 > chart.size() * 9 / 10,
+                 qPrintable(QStringLiteral("%1 KiB handed back").arg(handedBack)));
+        QCOMPARE(checksum(chart), before);
+    }
+
+    void otherMemoryIsLeftAlone() {
+        QByteArray heap(8 << 20, '\0');
+        for (qsizetype i = 0; i < heap.size(); ++i) heap[i] = char(i * 7);
+        const quint32 before = checksum(heap);
+        ResidentPages::GiveBack(heap);
+        QCOMPARE(checksum(heap), before);
+    }
+};
+
+QTEST_MAIN(ResidentPagesTest)
+#include "tst_residentpages.moc"
