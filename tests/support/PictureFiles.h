@@ -21,7 +21,8 @@ bool WriteBytes(const QString& path, const QByteArray& bytes);
 
 // A small PNG whose header declares the size, with only a few bytes of
 // pixels: a decoder that believed it would allocate for the whole size.
-QByteArray HeaderOnlyPng(QSize declared);
+// Interlaced, it goes to the image readers rather than row by row.
+QByteArray HeaderOnlyPng(QSize declared, bool interlaced = false);
 // A PNG file with one more chunk right after the header.
 QByteArray WithChunk(const QByteArray& png, const QByteArray& type, const QByteArray& data);
 
