@@ -1,6 +1,7 @@
 #include "PictureFiles.h"
 
 #include <zlib.h>
+#include <QDir>
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
@@ -14,6 +15,12 @@ namespace PictureFiles {
 
 QString DataDir() {
     return QStringLiteral(TIDEMARK_TEST_DATA);
+}
+
+QString CacheDir() {
+    const QString dir = QStringLiteral(TIDEMARK_TEST_CACHE);
+    QDir().mkpath(dir);
+    return dir;
 }
 
 QImage Halves(QSize size, QImage::Format format) {

@@ -13,6 +13,9 @@ namespace PictureFiles {
 
 // The directory of the small hand-made pictures under tests/data.
 QString DataDir();
+// A directory under the build tree for pictures too large to make on every
+// run, made when missing.
+QString CacheDir();
 
 // Left half red, right half blue, in the given format.
 QImage Halves(QSize size, QImage::Format format = QImage::Format_RGB32);
