@@ -21,7 +21,11 @@ struct BenchRow {
 // The table the benchmark prints, section by section.
 class BenchTable {
 public:
-    void Section(std::string title) { rows_.push_back({"## " + std::move(title)}); }
+    void Section(std::string title) {
+        BenchRow row;
+        row.Figure = "## " + std::move(title);
+        rows_.push_back(std::move(row));
+    }
     void Add(BenchRow row) { rows_.push_back(std::move(row)); }
     const std::vector<BenchRow>& Rows() const { return rows_; }
 

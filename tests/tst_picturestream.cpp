@@ -381,11 +381,13 @@ private slots:
             "TIFF RGBA, 16 bits",
             "TIFF JPEG",
             "TIFF RGB, two pages",
+            "TIFF RGB tiled",
+            "TIFF RGBA, 16 bits, tiled",
+            "TIFF bilevel tiled",
         };
         for (const char* name : streamed) QTest::newRow(name) << true;
         const char* declined[] = {
             "PNG RGBA, interlaced",
-            "TIFF RGB tiled",
             "TIFF RGB in separate planes",
             "TIFF grey, white is zero",
         };
@@ -422,6 +424,26 @@ private slots:
                                          .arg(got, 8, 16, QChar(u'0'))
                                          .arg(want, 8, 16, QChar(u'0'))));
             }
+    }
+
+    void animatedPngShowsItsFirstFrame() {
+        // An animation's control chunks before the picture, whose first
+        // frame is then the picture itself: decoders that don't animate
+        // show it, and so does loading.
+        const QString file = dir_.filePath("animated.png");
+        QVERIFY(WriteVariant("PNG RGBA", file));
+        const QImage expected = FromReaders(file);
+        QByteArray control(8, '\0');
+        qToBigEndian<quint32>(2, control.data());  // frames
+        QByteArray frame(26, '\0');
+        qToBigEndian<quint32>(quint32(kSmall.width()), frame.data() + 4);
+        qToBigEndian<quint32>(quint32(kSmall.height()), frame.data() + 8);
+        QVERIFY(
+            WriteBytes(file, WithChunk(WithChunk(ReadAll(file), "fcTL", frame), "acTL", control)));
+        TBitmap bitmap;
+        const Outcome loaded = Load(bitmap, file);
+        QVERIFY2(loaded.failure.isEmpty(), qPrintable(loaded.message));
+        QCOMPARE(bitmap.Image(), expected);
     }
 
     void shrunkLikeTheReaders_data() {

@@ -11,7 +11,7 @@ constexpr int kChannels = 4;
 RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
     : source_(source), target_(target), alpha_(alpha) {
     if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
-        target.height() > source.height())
+        target.height() > source.height() || source.width() > MaxSourceWidth)
         return;
     QImage image(target, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return;
@@ -20,7 +20,7 @@ RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
         row_.resize(size_t(source.width()));
         spans_.resize(size_t(width));
         rowSums_.resize(size_t(width) * kChannels);
-        sums_.assign(size_t(width) * kChannels, 0);
+        sums_.assign(size_t(width) * kChannels, 0.0);
         const uint64_t from = uint64_t(source.width()), to = uint64_t(width);
         for (uint64_t x = 0; x < to; ++x) {
             // The column covers [x * from, (x + 1) * from) and source pixel
@@ -79,52 +79,73 @@ void RowShrinker::Premultiply(QRgb* row) const {
         if (qAlpha(*row) != 255) *row = qPremultiply(*row);
 }
 
+namespace {
+
+// A pixel's four channels spread over two words, a channel in each 32-bit
+// half (blue and green, red and alpha), so that sums and weights apply to
+// two channels at once without carrying into each other: no sum here
+// exceeds 255 x MaxSourceWidth.
+struct Wide {
+    uint64_t blueGreen = 0;
+    uint64_t redAlpha = 0;
+};
+
+inline Wide Spread(QRgb p) {
+    return {(p & 0xFF) | (uint64_t(p & 0xFF00) << 24),
+            ((p >> 16) & 0xFF) | (uint64_t(p & 0xFF000000) << 8)};
+}
+
+}  // namespace
+
 void RowShrinker::SumRow(const QRgb* row) {
     const uint64_t whole = uint64_t(target_.width());
-    uint64_t* out = rowSums_.data();
+    int32_t* out = rowSums_.data();
     for (const Span& span : spans_) {
-        const QRgb first = row[span.first];
-        uint64_t b = uint64_t(span.firstWeight) * qBlue(first);
-        uint64_t g = uint64_t(span.firstWeight) * qGreen(first);
-        uint64_t r = uint64_t(span.firstWeight) * qRed(first);
-        uint64_t a = uint64_t(span.firstWeight) * qAlpha(first);
+        const Wide first = Spread(row[span.first]);
+        uint64_t blueGreen = first.blueGreen * span.firstWeight;
+        uint64_t redAlpha = first.redAlpha * span.firstWeight;
         if (span.last > span.first) {
-            // Whole pixels between, summed narrow: there are at most about
-            // source / target of them.
-            uint32_t mb = 0, mg = 0, mr = 0, ma = 0;
+            uint64_t middleBlueGreen = 0, middleRedAlpha = 0;
             for (int i = span.first + 1; i < span.last; ++i) {
-                const QRgb p = row[i];
-                mb += p & 0xFF;
-                mg += (p >> 8) & 0xFF;
-                mr += (p >> 16) & 0xFF;
-                ma += p >> 24;
+                const Wide p = Spread(row[i]);
+                middleBlueGreen += p.blueGreen;
+                middleRedAlpha += p.redAlpha;
             }
-            const QRgb last = row[span.last];
-            b += whole * mb + uint64_t(span.lastWeight) * qBlue(last);
-            g += whole * mg + uint64_t(span.lastWeight) * qGreen(last);
-            r += whole * mr + uint64_t(span.lastWeight) * qRed(last);
-            a += whole * ma + uint64_t(span.lastWeight) * qAlpha(last);
+            const Wide last = Spread(row[span.last]);
+            blueGreen += middleBlueGreen * whole + last.blueGreen * span.lastWeight;
+            redAlpha += middleRedAlpha * whole + last.redAlpha * span.lastWeight;
         }
-        out[0] = b;
-        out[1] = g;
-        out[2] = r;
-        out[3] = a;
+        out[0] = int32_t(blueGreen & 0xFFFFFFFF);
+        out[1] = int32_t(blueGreen >> 32);
+        out[2] = int32_t(redAlpha & 0xFFFFFFFF);
+        out[3] = int32_t(redAlpha >> 32);
         out += kChannels;
     }
 }
 
 void RowShrinker::Accumulate(uint64_t weight) {
-    const uint64_t* in = rowSums_.data();
-    for (uint64_t& sum : sums_) sum += weight * *in++;
+    const double w = double(weight);
+    const int32_t* in = rowSums_.data();
+    double* sums = sums_.data();
+    const size_t count = sums_.size();
+    for (size_t i = 0; i < count; ++i) sums[i] += w * in[i];
 }
 
 void RowShrinker::Emit() {
-    auto* out = reinterpret_cast<QRgb*>(bits_ + rowsOut_ * bytesPerLine_);
-    const uint64_t* in = sums_.data();
-    for (int x = 0; x < target_.width(); ++x, in += kChannels) {
-        auto channel = [&](int c) { return uint32_t(double(in[c]) * scale_ + 0.5); };
-        out[x] = (channel(3) << 24) | (channel(2) << 16) | (channel(1) << 8) | channel(0);
-    }
-    std::fill(sums_.begin(), sums_.end(), 0);
+    uchar* out = bits_ + rowsOut_ * bytesPerLine_;
+    const double* in = sums_.data();
+    const double scale = scale_;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // The sums' order, blue, green, red, alpha, is QRgb's in memory: one
+    // plain loop over every channel, which compilers turn into vector code.
+    const size_t count = sums_.size();
+    for (size_t i = 0; i < count; ++i) out[i] = uchar(int32_t(in[i] * scale + 0.5));
+#else
+    for (int x = 0; x < target_.width(); ++x, in += kChannels)
+        reinterpret_cast<QRgb*>(out)[x] =
+            qRgba(int32_t(in[2] * scale + 0.5), int32_t(in[1] * scale + 0.5),
+                  int32_t(in[0] * scale + 0.5), int32_t(in[3] * scale + 0.5));
+#endif
+    std::fill(sums_.begin(), sums_.end(), 0.0);
     ++rowsOut_;
 }

@@ -18,8 +18,12 @@ public:
     // How the decoder's rows carry alpha.
     enum class Alpha { Opaque, Straight, Premultiplied };
 
+    // The widest source row taken.
+    static constexpr int MaxSourceWidth = 1 << 20;
+
     // An invalid shrinker (IsValid false) when the target is empty, larger
-    // than the source on a side, or can't be allocated.
+    // than the source on a side, the source wider than MaxSourceWidth, or
+    // the picture can't be allocated.
     RowShrinker(QSize source, QSize target, Alpha alpha);
 
     bool IsValid() const { return !image_.isNull(); }
@@ -61,14 +65,17 @@ private:
     int rowsOut_ = 0;
     std::vector<QRgb> row_;
     std::vector<Span> spans_;
-    // A source row reduced to the destination's width, and the destination
-    // row being built, four channels a pixel. Every weight is a length in
-    // units of 1/target of a source pixel, so the sums are exact whole
-    // numbers and the one division comes at the end.
-    std::vector<uint64_t> rowSums_;
-    std::vector<uint64_t> sums_;
-    // 1 / (the source's width x height), which every sum of a destination
-    // pixel adds up to in those units.
+    // A source row reduced to the destination's width, four channels a
+    // pixel (blue, green, red, alpha), each the exact sum of the covered
+    // pixels weighted by the covered length in units of 1/target of a
+    // pixel: at most 255 x the source's width, so 32 bits hold it.
+    std::vector<int32_t> rowSums_;
+    // The destination row being built: those sums weighted by the rows'
+    // covered heights. Doubles keep them exact far beyond any picture here
+    // and let the compiler use vector instructions.
+    std::vector<double> sums_;
+    // 1 / (the source's width x height), which the weights of every
+    // destination pixel add up to.
     double scale_ = 0;
     uchar* bits_ = nullptr;
     qsizetype bytesPerLine_ = 0;

@@ -18,6 +18,8 @@ namespace {
 // of strip offsets. Files written for reading by rows stay far below it; a
 // lying one fails instead of allocating what it claims.
 constexpr tmsize_t kMaxAllocation = tmsize_t(128) << 20;
+// The most a row of tiles may take, held whole to be cut into rows.
+constexpr uint64_t kMaxBand = uint64_t(64) << 20;
 // Samples a pixel: colour, alpha and a few extra channels at most.
 constexpr int kMaxSamples = 8;
 
@@ -98,7 +100,6 @@ T Field(TIFF* tiff, ttag_t tag, T fallback) {
 
 // The layout of the first page, or none when it is one left to the readers.
 bool Understand(TIFF* tiff, Layout& layout) {
-    if (TIFFIsTiled(tiff)) return false;
     const auto bits = Field<uint16_t>(tiff, TIFFTAG_BITSPERSAMPLE, 1);
     const auto samples = Field<uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
     const auto planar = Field<uint16_t>(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
@@ -212,6 +213,64 @@ int BitsPerSample(Kind kind) {
     }
 }
 
+// Whether a row of tiles can be held: rows are taken whole, so a tiled page
+// is read a row of tiles at a time.
+bool TilesFit(TIFF* tiff, const Layout& layout, uint64_t rowBytes) {
+    uint32_t tileWidth = 0, tileHeight = 0;
+    if (!TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth) ||
+        !TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight) || tileWidth == 0 || tileHeight == 0)
+        return false;
+    const uint64_t tileRow = TIFFTileRowSize64(tiff);
+    // Tiles start on whole bytes, as they do when their width is a multiple
+    // of 16 as it must be; else a row of them is not their rows side by side.
+    if (tileRow == 0 ||
+        uint64_t(tileWidth) * uint64_t(layout.samples) * uint64_t(BitsPerSample(layout.kind)) !=
+            tileRow * 8)
+        return false;
+    return TIFFTileSize64(tiff) == tileRow * tileHeight && tileRow * tileHeight <= kMaxBand &&
+           rowBytes * tileHeight <= kMaxBand;
+}
+
+bool ReadStrips(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker& shrinker) {
+    const int width = shrinker.Source().width();
+    // Whole 16-bit samples, aligned for them.
+    std::vector<quint16> row(size_t((rowBytes + 1) / 2));
+    auto* bytes = reinterpret_cast<uchar*>(row.data());
+    for (int y = 0; y < shrinker.Source().height(); ++y) {
+        if (TIFFReadScanline(tiff, bytes, uint32_t(y), 0) != 1) return false;
+        Convert(layout, bytes, shrinker.Row(), width);
+        shrinker.Commit();
+    }
+    return true;
+}
+
+bool ReadTiles(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker& shrinker) {
+    uint32_t tileWidth = 0, tileHeight = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
+    const uint64_t tileRow = TIFFTileRowSize64(tiff);
+    const int width = shrinker.Source().width(), height = shrinker.Source().height();
+    std::vector<quint16> tile(size_t((tileRow * tileHeight + 1) / 2));
+    std::vector<quint16> band(size_t((rowBytes * tileHeight + 1) / 2));
+    auto* tileBytes = reinterpret_cast<uchar*>(tile.data());
+    auto* bandBytes = reinterpret_cast<uchar*>(band.data());
+    for (uint32_t top = 0; top < uint32_t(height); top += tileHeight) {
+        const uint32_t rows = std::min(tileHeight, uint32_t(height) - top);
+        uint64_t offset = 0;
+        for (uint32_t left = 0; left < uint32_t(width); left += tileWidth, offset += tileRow) {
+            if (TIFFReadTile(tiff, tileBytes, left, top, 0, 0) < 0) return false;
+            const uint64_t count = std::min(tileRow, rowBytes - offset);
+            for (uint32_t r = 0; r < rows; ++r)
+                std::copy_n(tileBytes + r * tileRow, count, bandBytes + r * rowBytes + offset);
+        }
+        for (uint32_t r = 0; r < rows; ++r) {
+            Convert(layout, bandBytes + r * rowBytes, shrinker.Row(), width);
+            shrinker.Commit();
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 StreamOutcome TiffStreamDecoder::Decode() {
@@ -241,15 +300,11 @@ StreamOutcome TiffStreamDecoder::Decode() {
     const uint64_t rowBytes =
         (uint64_t(width) * uint64_t(layout.samples) * uint64_t(BitsPerSample(layout.kind)) + 7) / 8;
     if (TIFFScanlineSize64(tiff.get()) != rowBytes) return StreamOutcome::Fail();
+    if (TIFFIsTiled(tiff.get()) && !TilesFit(tiff.get(), layout, rowBytes))
+        return StreamOutcome::Decline();
     RowShrinker shrinker(size, PictureSize::Shrunk(size), layout.alphaKind);
     if (!shrinker.IsValid()) return StreamOutcome::Fail();
-    // Whole 16-bit samples, aligned for them.
-    std::vector<quint16> row(size_t((rowBytes + 1) / 2));
-    auto* bytes = reinterpret_cast<uchar*>(row.data());
-    for (uint32_t y = 0; y < height; ++y) {
-        if (TIFFReadScanline(tiff.get(), bytes, y, 0) != 1) return StreamOutcome::Fail();
-        Convert(layout, bytes, shrinker.Row(), int(width));
-        shrinker.Commit();
-    }
-    return StreamOutcome::Done(shrinker.Take());
+    const bool read = TIFFIsTiled(tiff.get()) ? ReadTiles(tiff.get(), layout, rowBytes, shrinker)
+                                              : ReadStrips(tiff.get(), layout, rowBytes, shrinker);
+    return read ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
 }

@@ -5,11 +5,11 @@
 class QIODevice;
 
 // Decodes the first page of a TIFF file row by row into a picture of the
-// kept size (libtiff underneath). It takes the common layouts: strips of
-// interleaved samples, unsigned, grey of 1, 8 or 16 bits, palette of 8 bits,
-// RGB of 8 or 16 bits with or without alpha, and JPEG-compressed YCbCr.
-// Others (tiles, separate planes, CMYK, Lab, floating point, ...) are
-// declined and left to the image readers.
+// kept size (libtiff underneath). It takes the common layouts: strips or
+// tiles of interleaved samples, unsigned, grey of 1, 8 or 16 bits, palette of
+// 8 bits, RGB of 8 or 16 bits with or without alpha, and JPEG-compressed
+// YCbCr. Others (separate planes, CMYK, Lab, floating point, tiles too large
+// to hold a row of, ...) are declined and left to the image readers.
 class TiffStreamDecoder {
 public:
     explicit TiffStreamDecoder(QIODevice& device) : device_(device) {}
