@@ -384,12 +384,13 @@ private slots:
             "TIFF RGB tiled",
             "TIFF RGBA, 16 bits, tiled",
             "TIFF bilevel tiled",
+            "TIFF grey, white is zero",
         };
         for (const char* name : streamed) QTest::newRow(name) << true;
         const char* declined[] = {
             "PNG RGBA, interlaced",
             "TIFF RGB in separate planes",
-            "TIFF grey, white is zero",
+            "TIFF grey, 16 bits, white is zero",
         };
         for (const char* name : declined) QTest::newRow(name) << false;
     }

@@ -124,7 +124,7 @@ bool Understand(TIFF* tiff, Layout& layout) {
         layout.whiteIsZero = photometric == PHOTOMETRIC_MINISWHITE;
         if (bits == 1)
             layout.kind = Kind::Bilevel;
-        else if (bits == 8 && !layout.whiteIsZero)
+        else if (bits == 8)
             layout.kind = Kind::Grey8;
         else if (bits == 16 && !layout.whiteIsZero)
             layout.kind = Kind::Grey16;
@@ -178,6 +178,8 @@ void Convert(const Layout& layout, const uchar* in, QRgb* out, int width) {
             break;
         case Kind::Grey8:
             RowConversion::Grey8(in, 1, out, width);
+            if (layout.whiteIsZero)
+                for (int x = 0; x < width; ++x) out[x] ^= 0x00FFFFFF;
             break;
         case Kind::Grey16:
             RowConversion::Grey16(wide, 1, out, width);
