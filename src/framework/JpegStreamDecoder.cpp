@@ -9,6 +9,7 @@
 #include <jerror.h>
 #include <jpeglib.h>
 
+#include "DeviceInput.h"
 #include "PictureSize.h"
 #include "RowShrinker.h"
 
@@ -67,8 +68,7 @@ void End(j_decompress_ptr) {}
 
 boolean Fill(j_decompress_ptr info) {
     auto* source = reinterpret_cast<Source*>(info->src);
-    const qint64 read =
-        source->device->read(reinterpret_cast<char*>(source->buffer), qint64(kBufferSize));
+    const qint64 read = DeviceInput::Read(*source->device, source->buffer, qint64(kBufferSize));
     size_t length = read > 0 ? size_t(read) : 0;
     if (length == 0) {
         // What libjpeg expects at the end: an end-of-image marker of our own.
@@ -93,7 +93,8 @@ void Skip(j_decompress_ptr info, long count) {
     }
     const qint64 beyond = qint64(bytes - source->manager.bytes_in_buffer);
     source->manager.bytes_in_buffer = 0;
-    source->device->skip(beyond);
+    // Past the end, the next read finds nothing and ends the picture.
+    DeviceInput::Skip(*source->device, beyond);
 }
 
 bool Create(j_decompress_ptr info, Errors* errors) {

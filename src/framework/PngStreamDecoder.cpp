@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <vector>
 
+#include "DeviceInput.h"
 #include "PictureSize.h"
 #include "RowConversion.h"
 #include "RowShrinker.h"
@@ -34,18 +35,28 @@ void Ignore(png_structp, png_const_charp) {}
 void ReadFromDevice(png_structp png, png_bytep data, size_t length) {
     auto* device = static_cast<QIODevice*>(png_get_io_ptr(png));
     while (length > 0) {
-        const qint64 read = device->read(reinterpret_cast<char*>(data), qint64(length));
+        const qint64 read = DeviceInput::Read(*device, data, qint64(length));
         if (read <= 0) png_error(png, "truncated");
         data += read;
         length -= size_t(read);
     }
 }
 
+// Ancillary chunks that carry nothing the pixels need, some of them
+// compressed: skipped unread rather than inflated.
+constexpr png_byte kSkipped[] = "iCCP\0zTXt\0iTXt\0tEXt\0eXIf\0sPLT\0";
+
 // Reads the chunks up to the pixels and asks libpng for rows of QRgb: 8 bits
 // a channel, alpha last in memory order, no gamma or colour transform (none
 // is asked for: libpng only records those chunks).
-bool ReadHeader(png_structp png, png_infop info, Header* header) {
+bool ReadHeader(png_structp png, png_infop info, QIODevice* device, Header* header) {
     if (setjmp(png_jmpbuf(png))) return false;
+    png_set_read_fn(png, device, ReadFromDevice);
+    // Larger files are refused by the same measure after this; libpng's own
+    // limit would stop at a million on a side.
+    png_set_user_limits(png, PictureSize::MaxStreamedWidth, PictureSize::MaxStreamedPixels);
+    png_set_chunk_malloc_max(png, 8 << 20);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkipped, int(sizeof kSkipped / 5));
     png_read_info(png, info);
     png_uint_32 width = 0, height = 0;
     int depth = 0, colour = 0, interlace = 0;
@@ -98,10 +109,6 @@ bool ReadRows(png_structp png, RowShrinker* shrinker, quint16* wide) {
     return true;
 }
 
-// Ancillary chunks that carry nothing the pixels need, some of them
-// compressed: skipped unread rather than inflated.
-constexpr png_byte kSkipped[] = "iCCP\0zTXt\0iTXt\0tEXt\0eXIf\0sPLT\0";
-
 }  // namespace
 
 StreamOutcome PngStreamDecoder::Decode() {
@@ -115,15 +122,8 @@ StreamOutcome PngStreamDecoder::Decode() {
     } release{&png, &info};
     if (!info) return StreamOutcome::Fail();
 
-    png_set_read_fn(png, &device_, ReadFromDevice);
-    // Larger files are refused below by the same measure; libpng's own
-    // limit would stop at a million on a side.
-    png_set_user_limits(png, PictureSize::MaxStreamedWidth, PictureSize::MaxStreamedPixels);
-    png_set_chunk_malloc_max(png, 8 << 20);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkipped, int(sizeof kSkipped / 5));
-
     Header header;
-    if (!ReadHeader(png, info, &header)) return StreamOutcome::Fail();
+    if (!ReadHeader(png, info, &device_, &header)) return StreamOutcome::Fail();
     if (header.interlaced) return StreamOutcome::Decline();
     const QSize size(header.width, header.height);
     if (!PictureSize::AdmissibleStreamed(size)) return StreamOutcome::Fail();

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "DeviceInput.h"
 #include "PictureSize.h"
 #include "RowConversion.h"
 #include "RowShrinker.h"
@@ -31,7 +32,7 @@ struct File {
 
 tmsize_t Read(thandle_t handle, void* data, tmsize_t size) {
     auto* file = static_cast<File*>(handle);
-    const qint64 read = file->device->read(static_cast<char*>(data), qint64(size));
+    const qint64 read = DeviceInput::Read(*file->device, data, qint64(size));
     return tmsize_t(read < 0 ? -1 : read);
 }
 
@@ -43,13 +44,13 @@ toff_t Seek(thandle_t handle, toff_t offset, int whence) {
     auto* file = static_cast<File*>(handle);
     constexpr toff_t failed = std::numeric_limits<toff_t>::max();
     const qint64 base = whence == SEEK_SET   ? file->start
-                        : whence == SEEK_CUR ? file->device->pos()
-                        : whence == SEEK_END ? file->device->size()
+                        : whence == SEEK_CUR ? DeviceInput::Position(*file->device)
+                        : whence == SEEK_END ? DeviceInput::Size(*file->device)
                                              : -1;
     // Offsets come from the file: keep the sum within range.
     if (base < 0 || offset > toff_t(std::numeric_limits<qint64>::max() - base)) return failed;
     const qint64 to = base + qint64(offset);
-    if (to < file->start || !file->device->seek(to)) return failed;
+    if (to < file->start || !DeviceInput::Seek(*file->device, to)) return failed;
     return toff_t(to - file->start);
 }
 
@@ -59,7 +60,7 @@ int Close(thandle_t) {
 
 toff_t Size(thandle_t handle) {
     auto* file = static_cast<File*>(handle);
-    return toff_t(std::max<qint64>(0, file->device->size() - file->start));
+    return toff_t(std::max<qint64>(0, DeviceInput::Size(*file->device) - file->start));
 }
 
 int NoMap(thandle_t, void**, toff_t*) {
