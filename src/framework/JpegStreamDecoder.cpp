@@ -1,8 +1,10 @@
 #include "JpegStreamDecoder.h"
 
 #include <QIODevice>
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
@@ -24,8 +26,10 @@ namespace {
 // would otherwise pass over every coefficient thousands of times.
 constexpr int kMaxScans = 100;
 // The coefficients of a progressive picture at the image readers' bound,
-// four channels of two bytes a sample, and room for the rest.
-constexpr long kMaxDecoderMemory = long(PictureSize::MaxDeclaredPixels) * 8 + (64L << 20);
+// four channels of two bytes a sample, and room for the rest (as much as a
+// long holds where it is 32 bits).
+constexpr long kMaxDecoderMemory = long(std::min<qint64>(
+    PictureSize::MaxDeclaredPixels * 8 + (qint64(64) << 20), std::numeric_limits<long>::max()));
 constexpr size_t kBufferSize = 64 * 1024;
 
 struct Errors {
@@ -39,10 +43,6 @@ struct Source {
     // Set when the file ended before its end-of-image marker.
     bool ended = false;
     JOCTET buffer[kBufferSize];
-};
-
-struct Progress {
-    jpeg_progress_mgr manager;
 };
 
 [[noreturn]] void Fail(j_common_ptr info) {
@@ -185,9 +185,9 @@ StreamOutcome JpegStreamDecoder::Decode() {
     source->manager.resync_to_restart = jpeg_resync_to_restart;
     source->manager.term_source = End;
     info.src = &source->manager;
-    Progress progress{};
-    progress.manager.progress_monitor = CountScans;
-    info.progress = &progress.manager;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = CountScans;
+    info.progress = &progress;
     info.mem->max_memory_to_use = kMaxDecoderMemory;
 
     Layout layout;
