@@ -8,7 +8,7 @@
 // TIFF pictures of 10000 x 5000, 20000 x 15000 and 40000 x 25000, each load
 // in a fresh child process (this program run again with the child's
 // arguments), each figure the median of several runs. The pictures are
-// written once, row by row, into cacheDir and kept there (about 5 GB).
+// written once, row by row, into cacheDir and kept there (4.3 GB).
 void RunLargePictureBench(BenchTable& table, const std::string& cacheDir);
 
 // The child's side: when the arguments ask for one of its measurements,
