@@ -28,11 +28,7 @@
 #include "Unit1.h"
 #include "WindowChild.h"
 
-// The large-picture figures come from a section of their own, where it is
-// built in (bench/CMakeLists.txt adds it when its source is there).
-#ifdef TIDEMARK_LARGE_PICTURE_BENCH
 #include "LargePictureBench.h"
-#endif
 
 namespace {
 
@@ -49,6 +45,7 @@ std::string LoadAverage() {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc >= 2 && std::strcmp(argv[1], "--child") == 0) return WindowChild::Run(argc, argv);
+    if (const int child = RunLargePictureChild(argc, argv); child >= 0) return child;
 
     int runs = 7;
     bool timer = false;
@@ -90,9 +87,7 @@ int main(int argc, char** argv) {
         if (wanted("paint")) PaintBench::Run(table, window, 4 * runs + 1);
         if (timer) TimerBench::Run(table, window, 60);
     }
-#ifdef TIDEMARK_LARGE_PICTURE_BENCH
     if (wanted("large")) RunLargePictureBench(table, cacheDir);
-#endif
 
     std::printf("Load average before: %s; after: %s. %s the timer section.\n", loadBefore.c_str(),
                 LoadAverage().c_str(), timer ? "With" : "Without (--timer for it)");

@@ -8,7 +8,11 @@
 #include <algorithm>
 #include <limits>
 
+#include "JpegStreamDecoder.h"
+#include "PictureFormat.h"
 #include "PictureSize.h"
+#include "PngStreamDecoder.h"
+#include "TiffStreamDecoder.h"
 
 namespace PictureDecoder {
 
@@ -109,11 +113,32 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     return result.isNull() ? Outcome::Failed : Outcome::Decoded;
 }
 
+// The formats decoded row by row, which keep memory to the kept size
+// whatever the file's.
+StreamOutcome Streamed(QIODevice& device) {
+    switch (PictureFormat::Recognise(device.peek(PictureFormat::HeadSize))) {
+        case PictureFormat::Kind::Png:
+            return PngStreamDecoder(device).Decode();
+        case PictureFormat::Kind::Jpeg:
+            return JpegStreamDecoder(device).Decode();
+        case PictureFormat::Kind::Tiff:
+            return TiffStreamDecoder(device).Decode();
+        case PictureFormat::Kind::Other:
+            break;
+    }
+    return StreamOutcome::Decline();
+}
+
 }  // namespace
 
 QImage Decode(QIODevice& device) {
     QImageReader::setAllocationLimit(ReaderAllocationLimitMB);
     const qint64 start = device.pos();
+    StreamOutcome streamed = Streamed(device);
+    if (streamed.status == StreamOutcome::Status::Decoded) return std::move(streamed.image);
+    // A file of these formats that fails on the way is corrupt: the readers,
+    // more lenient with some, would show made-up pixels for it.
+    if (streamed.status == StreamOutcome::Status::Failed) return {};
     QImage image;
     QByteArray tried;
     if (Read(device, start, {}, image, tried) != Outcome::Failed) return image;

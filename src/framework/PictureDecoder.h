@@ -15,9 +15,13 @@ constexpr int ReaderAllocationLimitMB = 4096;
 // The first frame of the picture in the device, read from its current
 // position: format recognised from the content alone, no metadata applied
 // (orientation, colour profile, gamma), shrunk to PictureSize::Shrunk, in
-// Format_ARGB32_Premultiplied. A null image when no reader recognises the
-// content, the pixels can't be decoded, or the file declares more pixels
-// than PictureSize admits (refused before anything is allocated for them).
+// Format_ARGB32_Premultiplied. PNG, JPEG and TIFF are decoded row by row and
+// shrunk as the rows come, up to PictureSize::AdmissibleStreamed; their
+// variants that can't be (interlaced PNG, tiled TIFF, ...) and every other
+// format go to the image readers, up to PictureSize::Admissible. A null
+// image when nothing recognises the content, the pixels can't be decoded,
+// or the file declares more pixels than admitted (refused before anything
+// is allocated for them).
 QImage Decode(QIODevice& device);
 
 }  // namespace PictureDecoder

@@ -9,6 +9,12 @@ bool Admissible(QSize declared) {
     return qint64(declared.width()) * declared.height() <= MaxDeclaredPixels;
 }
 
+bool AdmissibleStreamed(QSize declared) {
+    if (declared.width() <= 0 || declared.height() <= 0) return false;
+    if (declared.width() > MaxStreamedWidth) return false;
+    return qint64(declared.width()) * declared.height() <= MaxStreamedPixels;
+}
+
 QSize Shrunk(QSize source) {
     if (source.width() <= MaxSide && source.height() <= MaxSide) return source;
     // ratio = longer / MaxSide, so side / ratio = side * MaxSide / longer;

@@ -1,6 +1,7 @@
 #include "PictureFiles.h"
 
 #include <zlib.h>
+#include <QDir>
 #include <QFile>
 #include <QImageWriter>
 #include <QPainter>
@@ -14,6 +15,12 @@ namespace PictureFiles {
 
 QString DataDir() {
     return QStringLiteral(TIDEMARK_TEST_DATA);
+}
+
+QString CacheDir() {
+    const QString dir = QStringLiteral(TIDEMARK_TEST_CACHE);
+    QDir().mkpath(dir);
+    return dir;
 }
 
 QImage Halves(QSize size, QImage::Format format) {
@@ -62,12 +69,13 @@ QByteArray Chunk(const QByteArray& type, const QByteArray& data) {
 
 }  // namespace
 
-QByteArray HeaderOnlyPng(QSize declared) {
+QByteArray HeaderOnlyPng(QSize declared, bool interlaced) {
     QByteArray header(13, '\0');
     qToBigEndian<quint32>(quint32(declared.width()), header.data());
     qToBigEndian<quint32>(quint32(declared.height()), header.data() + 4);
     header[8] = 8;  // bits per channel
     header[9] = 6;  // RGBA
+    header[12] = interlaced ? 1 : 0;
     // A few bytes of pixel data, so that readers find a well-formed start.
     const QByteArray pixels = qCompress(QByteArray(64, '\0')).mid(4);
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", pixels) +

@@ -13,6 +13,9 @@ namespace PictureFiles {
 
 // The directory of the small hand-made pictures under tests/data.
 QString DataDir();
+// A directory under the build tree for pictures too large to make on every
+// run, made when missing.
+QString CacheDir();
 
 // Left half red, right half blue, in the given format.
 QImage Halves(QSize size, QImage::Format format = QImage::Format_RGB32);
@@ -21,7 +24,8 @@ bool WriteBytes(const QString& path, const QByteArray& bytes);
 
 // A small PNG whose header declares the size, with only a few bytes of
 // pixels: a decoder that believed it would allocate for the whole size.
-QByteArray HeaderOnlyPng(QSize declared);
+// Interlaced, it goes to the image readers rather than row by row.
+QByteArray HeaderOnlyPng(QSize declared, bool interlaced = false);
 // A PNG file with one more chunk right after the header.
 QByteArray WithChunk(const QByteArray& png, const QByteArray& type, const QByteArray& data);
 

@@ -1,0 +1,321 @@
+#include "LargePictureBench.h"
+
+#include <png.h>
+#include <tiffio.h>
+#include <unistd.h>
+#include <QColorSpace>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageReader>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "JpegFileWriter.h"
+#include "PlainDecode.h"
+#include "PngFileWriter.h"
+#include "TiffFileWriter.h"
+#include "framework/PictureDecoder.h"
+#include "framework/PictureSize.h"
+#include "framework/TBitmap.h"
+
+namespace {
+
+constexpr const char* kChildFlag = "--large-picture-child";
+
+struct Shape {
+    int width;
+    int height;
+    int runs;
+};
+// The smallest is the base that the time per pixel of the others is held
+// to, and the only one the image readers could load at all.
+constexpr Shape kShapes[] = {{10000, 5000, 5}, {20000, 15000, 3}, {40000, 25000, 3}};
+
+struct Format {
+    const char* name;
+    const char* extension;
+};
+constexpr Format kFormats[] = {{"PNG", "png"}, {"JPEG", "jpg"}, {"TIFF", "tif"}};
+
+// What a child measured: the time of the work, and the resident memory at
+// its peak above what the process held before it.
+struct Figures {
+    double ms = 0;
+    double peakMB = 0;
+    double totalMB = 0;
+    bool ok = false;
+};
+
+qint64 StatusKiB(const char* key) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong();
+    return -1;
+}
+
+// Something like a scanned chart: smooth shading with grain, so that no
+// encoder gets an easy ride, cheap enough to make a gigapixel of.
+void ChartRow(int width, int y, uchar* out) {
+    quint32 state = quint32(y) * 2654435761u + 1;
+    auto wave = [](int v) { return std::abs(v % 510 - 255); };
+    const int down = wave(y / 40);
+    for (int x = 0; x < width; ++x) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        const int grain = int(state & 15);
+        out[3 * x] = uchar(std::min(255, wave(x / 60) + grain));
+        out[3 * x + 1] = uchar(std::min(255, down + grain));
+        out[3 * x + 2] = uchar(std::min(255, wave((x + y) / 90) / 2 + 100 + grain));
+    }
+}
+
+bool Make(const Format& format, const std::string& path, const Shape& shape) {
+    const QSize size(shape.width, shape.height);
+    const int width = shape.width;
+    const RowSource rows = [width](int y, uchar* out) { ChartRow(width, y, out); };
+    const QString partial = QString::fromStdString(path + ".part");
+    bool made = false;
+    if (std::strcmp(format.name, "PNG") == 0) {
+        PngFileWriter writer;
+        writer.Level = 3;
+        made = writer.Write(partial, size, rows);
+    } else if (std::strcmp(format.name, "JPEG") == 0) {
+        made = JpegFileWriter().Write(partial, size, rows);
+    } else {
+        TiffFileWriter writer;
+        writer.Compression = COMPRESSION_LZW;
+        made = writer.Write(partial, size, rows);
+    }
+    return made && QFile::rename(partial, QString::fromStdString(path));
+}
+
+// The way pictures were loaded before they were decoded row by row: the
+// image readers, shrinking while decoding where they can, else after.
+bool ReadersLoad(const std::string& path) {
+    QImageReader::setAllocationLimit(PictureDecoder::ReaderAllocationLimitMB);
+    QImageReader reader(QString::fromStdString(path));
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    const QSize kept = PictureSize::Shrunk(size);
+    const bool shrinks = reader.format() == "jpeg" ||
+                         (reader.format() == "png" && reader.imageFormat() == QImage::Format_RGB32);
+    if (kept != size && shrinks) reader.setScaledSize(kept);
+    QImage image = reader.read();
+    if (image.isNull()) return false;
+    image.setColorSpace(QColorSpace());
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (image.size() != kept)
+        image = image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return !image.isNull();
+}
+
+Figures RunChild(const std::string& mode, const std::string& path) {
+    char self[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return {};
+    auto quoted = [](const std::string& text) {
+        std::string out = "'";
+        for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return out + "'";
+    };
+    const std::string command = quoted(self) + " " + kChildFlag + " " + mode + " " + quoted(path);
+    FILE* child = popen(command.c_str(), "r");
+    if (!child) return {};
+    Figures figures;
+    const int read =
+        std::fscanf(child, "%lf %lf %lf", &figures.ms, &figures.peakMB, &figures.totalMB);
+    figures.ok = pclose(child) == 0 && read == 3;
+    return figures;
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+std::string Spread(const std::vector<double>& values) {
+    if (values.empty()) return "no run";
+    char buffer[96];
+    std::snprintf(buffer, sizeof buffer, "%zu runs, %.0f to %.0f", values.size(),
+                  *std::min_element(values.begin(), values.end()),
+                  *std::max_element(values.begin(), values.end()));
+    return buffer;
+}
+
+struct Series {
+    std::vector<double> ms;
+    std::vector<double> peakMB;
+    std::vector<double> totalMB;
+    void Add(const Figures& figures) {
+        if (!figures.ok) return;
+        ms.push_back(figures.ms);
+        peakMB.push_back(figures.peakMB);
+        totalMB.push_back(figures.totalMB);
+    }
+};
+
+}  // namespace
+
+int RunLargePictureChild(int argc, char** argv) {
+    if (argc < 4 || std::strcmp(argv[1], kChildFlag) != 0) return -1;
+    const std::string mode = argv[2], path = argv[3];
+    QCoreApplication app(argc, argv);
+    // The high-water mark starts afresh here, so the peak is this work's.
+    if (FILE* clear = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", clear);
+        std::fclose(clear);
+    }
+    const qint64 before = StatusKiB("VmRSS:");
+    QElapsedTimer timer;
+    timer.start();
+    bool done = false;
+    if (mode == "load") {
+        TBitmap bitmap;
+        try {
+            bitmap.LoadFromFile(QString::fromStdString(path));
+            done = !bitmap.IsEmpty();
+        } catch (...) {
+            done = false;
+        }
+    } else if (mode == "readers") {
+        done = ReadersLoad(path);
+    } else if (mode == "touch") {
+        // The path is the size: the kept picture's pixels, allocated and
+        // written once, as a load writes them.
+        int width = 0, height = 0;
+        if (std::sscanf(path.c_str(), "%dx%d", &width, &height) == 2) {
+            QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+            image.fill(0xFF204060);
+            done = !image.isNull();
+        }
+    } else if (mode == "plain-PNG") {
+        done = PlainDecode::Png(path);
+    } else if (mode == "plain-JPEG") {
+        done = PlainDecode::Jpeg(path);
+    } else if (mode == "plain-TIFF") {
+        done = PlainDecode::Tiff(path);
+    }
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    const qint64 peak = StatusKiB("VmHWM:");
+    std::printf("%.1f %.1f %.1f\n", ms, double(peak - before) * 1024 / 1e6,
+                double(peak) * 1024 / 1e6);
+    return done ? 0 : 1;
+}
+
+void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
+    std::error_code error;
+    std::filesystem::create_directories(cacheDir, error);
+    table.Section("Large pictures: load time and peak memory");
+    // The time a source pixel at the size before: linear time keeps it, as
+    // the fixed costs of a load (the kept picture's memory) fade.
+    double previousPerPixel[std::size(kFormats)] = {};
+    std::string previousSize;
+    for (const Shape& shape : kShapes) {
+        const double pixels = double(shape.width) * shape.height;
+        const QSize kept = PictureSize::Shrunk(QSize(shape.width, shape.height));
+        const double keptMB = double(kept.width()) * kept.height() * 4 / 1e6;
+        const bool base = &shape == &kShapes[0];
+        // What the machine takes to hand out the kept picture's memory, part
+        // of every load and of no decoder: first writes to fresh pages are
+        // slow in a virtual machine that provides them lazily.
+        Series touch;
+        const std::string keptSize =
+            std::to_string(kept.width()) + "x" + std::to_string(kept.height());
+        for (int run = 0; run < shape.runs; ++run) touch.Add(RunChild("touch", keptSize));
+        BenchRow fresh;
+        fresh.Figure = "first write to fresh memory for the kept " + keptSize + " picture";
+        fresh.Median = Median(touch.ms);
+        fresh.Unit = "ms";
+        fresh.Note = Spread(touch.ms) + " ms; part of every load below";
+        table.Add(fresh);
+        for (size_t f = 0; f < std::size(kFormats); ++f) {
+            const Format& format = kFormats[f];
+            char label[64];
+            std::snprintf(label, sizeof label, "%s %d x %d", format.name, shape.width,
+                          shape.height);
+            const std::string path = cacheDir + "/large-" + std::to_string(shape.width) + "x" +
+                                     std::to_string(shape.height) + "." + format.extension;
+            if (!std::filesystem::exists(path)) {
+                QElapsedTimer timer;
+                timer.start();
+                const bool made = Make(format, path, shape);
+                std::fprintf(stderr, "%s: written in %.1f s, %.0f MB\n", label,
+                             double(timer.elapsed()) / 1000,
+                             made ? double(std::filesystem::file_size(path)) / 1e6 : 0.0);
+                if (!made) continue;
+            }
+            Series load, plain, readers;
+            for (int run = 0; run < shape.runs; ++run) {
+                load.Add(RunChild("load", path));
+                plain.Add(RunChild(std::string("plain-") + format.name, path));
+                if (base) readers.Add(RunChild("readers", path));
+            }
+            std::fprintf(stderr, "%s: load %.0f ms, %.0f MB; plain decode %.0f ms\n", label,
+                         Median(load.ms), Median(load.peakMB), Median(plain.ms));
+            const double perPixel = Median(load.ms) / pixels;
+            const double previous = previousPerPixel[f];
+            previousPerPixel[f] = perPixel;
+            char note[160];
+            std::snprintf(note, sizeof note, "%.1f ns a source pixel; %s ms", perPixel * 1e6,
+                          Spread(load.ms).c_str());
+            BenchRow time;
+            time.Figure = std::string(label) + ": load time";
+            time.Median = Median(load.ms);
+            time.Unit = "ms";
+            time.Reference = "plain full-size decode";
+            time.ReferenceMedian = Median(plain.ms);
+            if (!base) {
+                time.Target = "<= 1.25 x the time a pixel at " + previousSize;
+                time.Met = !load.ms.empty() && perPixel <= previous * 1.25;
+            }
+            time.Note = note;
+            table.Add(time);
+
+            BenchRow memory;
+            memory.Figure = std::string(label) + ": peak memory";
+            memory.Median = Median(load.peakMB);
+            memory.Unit = "MB";
+            memory.Reference = "kept picture";
+            memory.ReferenceMedian = keptMB;
+            memory.Target = "<= 1.5 x kept + 64 MB";
+            memory.Met = !load.peakMB.empty() && memory.Median <= 1.5 * keptMB + 64;
+            std::snprintf(note, sizeof note, "%s MB; %.0f MB resident in all",
+                          Spread(load.peakMB).c_str(), Median(load.totalMB));
+            memory.Note = note;
+            table.Add(memory);
+
+            if (base) {
+                // Only this size is within the readers' bound.
+                BenchRow readersTime = time;
+                readersTime.Figure = std::string(label) + ": load time against the image readers";
+                readersTime.Reference = "image readers";
+                readersTime.ReferenceMedian = Median(readers.ms);
+                std::snprintf(note, sizeof note, "readers: %s ms", Spread(readers.ms).c_str());
+                readersTime.Note = note;
+                table.Add(readersTime);
+                BenchRow readersMemory = memory;
+                readersMemory.Figure =
+                    std::string(label) + ": peak memory against the image readers";
+                readersMemory.Reference = "image readers";
+                readersMemory.ReferenceMedian = Median(readers.peakMB);
+                readersMemory.Target.clear();
+                readersMemory.Met.reset();
+                std::snprintf(note, sizeof note, "readers: %s MB", Spread(readers.peakMB).c_str());
+                readersMemory.Note = note;
+                table.Add(readersMemory);
+            }
+        }
+        previousSize = std::to_string(shape.width) + " x " + std::to_string(shape.height);
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <cstdint>
+#include <vector>
+
+// Builds a picture from its rows, taken top to bottom one at a time, at the
+// same size or a smaller one, so that a decoder never holds more of the
+// source than a row. A smaller picture is the area average of the source:
+// every destination pixel is the mean of the source area it covers, partial
+// pixels at its edges weighted by the part covered, in premultiplied alpha.
+// For reductions that is what smooth scaling of the whole picture gives, and
+// unlike sampling a few neighbours it lets every source pixel count however
+// large the reduction.
+class RowShrinker {
+public:
+    // How the decoder's rows carry alpha.
+    enum class Alpha { Opaque, Straight, Premultiplied };
+
+    // The widest source row taken.
+    static constexpr int MaxSourceWidth = 1 << 20;
+
+    // An invalid shrinker (IsValid false) when the target is empty, larger
+    // than the source on a side, the source wider than MaxSourceWidth, or
+    // the picture can't be allocated.
+    RowShrinker(QSize source, QSize target, Alpha alpha);
+
+    bool IsValid() const { return !image_.isNull(); }
+    QSize Source() const { return source_; }
+
+    // Where the next source row goes: Source().width() pixels of QRgb,
+    // 0xAARRGGBB, alpha as given to the constructor. Valid until Commit().
+    QRgb* Row();
+    // The row at Row() is complete.
+    void Commit();
+    bool IsComplete() const { return rowsIn_ == source_.height(); }
+
+    // The finished picture in Format_ARGB32_Premultiplied, once every source
+    // row has been committed; a null image before.
+    QImage Take();
+
+private:
+    // A destination column's share of a source row: the source pixels
+    // first..last, the first and last one weighted by the part covered and
+    // the ones between by a whole pixel's weight.
+    struct Span {
+        int first = 0;
+        int last = 0;
+        uint32_t firstWeight = 0;
+        uint32_t lastWeight = 0;
+    };
+
+    bool Shrinking() const { return target_ != source_; }
+    void Premultiply(QRgb* row) const;
+    void SumRow(const QRgb* row);
+    void Accumulate(uint64_t weight);
+    void Emit();
+
+    QSize source_;
+    QSize target_;
+    Alpha alpha_ = Alpha::Opaque;
+    QImage image_;
+    int rowsIn_ = 0;
+    int rowsOut_ = 0;
+    std::vector<QRgb> row_;
+    std::vector<Span> spans_;
+    // A source row reduced to the destination's width, four channels a
+    // pixel (blue, green, red, alpha), each the exact sum of the covered
+    // pixels weighted by the covered length in units of 1/target of a
+    // pixel: at most 255 x the source's width, so 32 bits hold it.
+    std::vector<int32_t> rowSums_;
+    // The destination row being built: those sums weighted by the rows'
+    // covered heights. Doubles keep them exact far beyond any picture here
+    // and let the compiler use vector instructions.
+    std::vector<double> sums_;
+    // 1 / (the source's width x height), which the weights of every
+    // destination pixel add up to.
+    double scale_ = 0;
+    uchar* bits_ = nullptr;
+    qsizetype bytesPerLine_ = 0;
+};

@@ -1,0 +1,159 @@
+#include <QRandomGenerator>
+#include <QTest>
+
+#include "framework/RowShrinker.h"
+
+namespace {
+
+// Grain over gradients in every channel, alpha too when asked: no two
+// neighbours alike, so any misplaced weight shows.
+QImage Grainy(QSize size, bool translucent, quint32 seed) {
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    QRandomGenerator random(seed);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int grain = int(random.bounded(48));
+            const int alpha = translucent ? int(random.bounded(256)) : 255;
+            row[x] = qPremultiply(qRgba((x * 3 + grain) & 0xFF, (y * 5 + grain) & 0xFF,
+                                        (x + y + grain) & 0xFF, alpha));
+        }
+    }
+    return image;
+}
+
+QImage Shrink(const QImage& source, QSize target, RowShrinker::Alpha alpha) {
+    RowShrinker shrinker(source.size(), target, alpha);
+    if (!shrinker.IsValid()) return {};
+    for (int y = 0; y < source.height(); ++y) {
+        std::copy_n(reinterpret_cast<const QRgb*>(source.constScanLine(y)), source.width(),
+                    shrinker.Row());
+        shrinker.Commit();
+    }
+    return shrinker.Take();
+}
+
+// The largest difference of any channel of any pixel, and the mean.
+std::pair<int, double> Difference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            for (int shift = 0; shift < 32; shift += 8) {
+                const int d = qAbs(int((p[x] >> shift) & 0xFF) - int((q[x] >> shift) & 0xFF));
+                largest = std::max(largest, d);
+                sum += d;
+            }
+    }
+    return {largest, sum / (4.0 * a.width() * a.height())};
+}
+
+}  // namespace
+
+// RowShrinker: pictures built row by row agree with smooth scaling of the
+// whole picture, which the image readers' path uses.
+class RowShrinkerTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void agreesWithSmoothScaling_data() {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<bool>("translucent");
+        QTest::newRow("a little, as 10000 to 8192") << QSize(1000, 500) << QSize(819, 409) << false;
+        QTest::newRow("odd sizes, translucent") << QSize(997, 601) << QSize(800, 482) << true;
+        QTest::newRow("a third") << QSize(300, 300) << QSize(100, 100) << false;
+        QTest::newRow("nearly five times, as 40000 to 8192")
+            << QSize(4000, 2500) << QSize(819, 512) << true;
+        QTest::newRow("wide, one row less") << QSize(4000, 3) << QSize(819, 2) << false;
+        QTest::newRow("a line") << QSize(2000, 1) << QSize(819, 1) << false;
+    }
+    void agreesWithSmoothScaling() {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        QFETCH(bool, translucent);
+        const QImage picture = Grainy(source, translucent, 11);
+        const QImage shrunk = Shrink(picture, target, RowShrinker::Alpha::Premultiplied);
+        QCOMPARE(shrunk.size(), target);
+        QCOMPARE(shrunk.format(), QImage::Format_ARGB32_Premultiplied);
+        const QImage scaled =
+            picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const auto [largest, mean] = Difference(shrunk, scaled);
+        // Both average areas; they differ in rounding only.
+        QVERIFY2(largest <= 2 && mean < 0.6,
+                 qPrintable(QStringLiteral("largest %1, mean %2").arg(largest).arg(mean)));
+    }
+
+    void everySourcePixelCounts() {
+        // One white pixel in black: a reduction by 7 must keep 1/49 of it
+        // wherever it falls, not skip it between samples.
+        for (int at = 0; at < 7; ++at) {
+            QImage picture(70, 70, QImage::Format_ARGB32_Premultiplied);
+            picture.fill(qRgb(0, 0, 0));
+            picture.setPixel(at + 21, at + 14, qRgb(255, 255, 255));
+            const QImage shrunk = Shrink(picture, QSize(10, 10), RowShrinker::Alpha::Opaque);
+            QCOMPARE(qRed(shrunk.pixel(3, 2)), 5);  // 255 / 49, rounded
+        }
+    }
+
+    void sameSizeKeepsEveryPixel_data() {
+        QTest::addColumn<int>("alpha");
+        QTest::newRow("premultiplied") << int(RowShrinker::Alpha::Premultiplied);
+        QTest::newRow("straight") << int(RowShrinker::Alpha::Straight);
+    }
+    void sameSizeKeepsEveryPixel() {
+        QFETCH(int, alpha);
+        const QImage expected = Grainy(QSize(33, 17), true, 5);
+        QImage rows = expected;
+        if (RowShrinker::Alpha(alpha) == RowShrinker::Alpha::Straight) {
+            // Straight rows of the same pixels, handed over as they are.
+            rows = expected.convertToFormat(QImage::Format_ARGB32);
+            rows.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+        }
+        QCOMPARE(Shrink(rows, expected.size(), RowShrinker::Alpha(alpha)), expected);
+    }
+
+    void straightAlphaIsPremultipliedBeforeAveraging() {
+        // Transparent green beside opaque red: averaging straight colours
+        // would tint the red.
+        QImage picture(4, 1, QImage::Format_ARGB32_Premultiplied);
+        const QRgb row[] = {qRgba(255, 0, 0, 255), qRgba(255, 0, 0, 255), qRgba(0, 255, 0, 0),
+                            qRgba(0, 255, 0, 0)};
+        std::copy_n(row, 4, reinterpret_cast<QRgb*>(picture.scanLine(0)));
+        const QImage shrunk = Shrink(picture, QSize(2, 1), RowShrinker::Alpha::Straight);
+        QCOMPARE(shrunk.pixel(0, 0), qRgba(255, 0, 0, 255));
+        QCOMPARE(reinterpret_cast<const QRgb*>(shrunk.constScanLine(0))[1], qRgba(0, 0, 0, 0));
+    }
+
+    void refusesWhatItCantDo_data() {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::newRow("enlarging") << QSize(10, 10) << QSize(11, 10);
+        QTest::newRow("empty target") << QSize(10, 10) << QSize(0, 10);
+        QTest::newRow("empty source") << QSize(0, 0) << QSize(1, 1);
+    }
+    void refusesWhatItCantDo() {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        RowShrinker shrinker(source, target, RowShrinker::Alpha::Opaque);
+        QVERIFY(!shrinker.IsValid());
+        QVERIFY(!shrinker.Row());
+        QVERIFY(shrinker.Take().isNull());
+    }
+
+    void unfinishedGivesNothing() {
+        RowShrinker shrinker(QSize(20, 20), QSize(10, 10), RowShrinker::Alpha::Opaque);
+        for (int y = 0; y < 19; ++y) {
+            std::fill_n(shrinker.Row(), 20, qRgb(1, 2, 3));
+            shrinker.Commit();
+        }
+        QVERIFY(!shrinker.IsComplete());
+        QVERIFY(shrinker.Take().isNull());
+    }
+};
+
+QTEST_MAIN(RowShrinkerTest)
+#include "tst_rowshrinker.moc"
