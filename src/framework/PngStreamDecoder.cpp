@@ -109,6 +109,14 @@ bool ReadRows(png_structp png, RowShrinker* shrinker, quint16* wide) {
     return true;
 }
 
+// The chunks after the pixels, through IEND: a file cut short after its last
+// row is as damaged as one cut inside it, and the image readers say so too.
+bool ReadEnd(png_structp png) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_end(png, nullptr);
+    return true;
+}
+
 }  // namespace
 
 StreamOutcome PngStreamDecoder::Decode() {
@@ -133,7 +141,7 @@ StreamOutcome PngStreamDecoder::Decode() {
     RowShrinker shrinker(size, PictureSize::Shrunk(size), alpha);
     if (!shrinker.IsValid()) return StreamOutcome::Fail();
     std::vector<quint16> wide(header.wide ? size_t(header.width) * 4 : 0);
-    if (!ReadRows(png, &shrinker, header.wide ? wide.data() : nullptr))
+    if (!ReadRows(png, &shrinker, header.wide ? wide.data() : nullptr) || !ReadEnd(png))
         return StreamOutcome::Fail();
     return StreamOutcome::Done(shrinker.Take());
 }
