@@ -31,6 +31,7 @@ public:
         return quint32(Little16(offset)) | quint32(Little16(offset + 2)) << 16;
     }
     quint16 Big16(qint64 offset) { return quint16(At(offset) << 8 | At(offset + 1)); }
+    quint32 Big32(qint64 offset) { return quint32(Big16(offset)) << 16 | Big16(offset + 2); }
     qint64 Size() const { return device_.size() - start_; }
 
 private:
@@ -146,6 +147,28 @@ bool JpegComplete(Bytes& bytes) {
     }
 }
 
+// The icon container: "icns" and its length, then blocks of a type and a
+// length that counts the block's own header; a table of contents lists
+// blocks again with their lengths. The reader reads a block by its length
+// in one piece, allocating it first: a length of 0 became 8 GiB.
+bool IcnsComplete(Bytes& bytes) {
+    constexpr qint64 kHeader = 8;
+    const qint64 total = bytes.Big32(4);
+    if (total < kHeader || total > bytes.Size()) return false;
+    for (qint64 at = kHeader; at < total;) {
+        if (at + kHeader > total) return false;
+        const qint64 length = bytes.Big32(at + 4);
+        if (length < kHeader || length > total - at) return false;
+        const bool contents = bytes.Big32(at) == 0x544F4320;  // "TOC "
+        for (qint64 entry = at + kHeader; contents && entry < at + length; entry += kHeader) {
+            const qint64 listed = bytes.Big32(entry + 4);
+            if (listed < kHeader || listed > total) return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool Complete(QIODevice& device, qint64 start, const QByteArray& readerName) {
@@ -153,6 +176,7 @@ bool Complete(QIODevice& device, qint64 start, const QByteArray& readerName) {
     if (readerName == "bmp") return BmpComplete(bytes);
     if (readerName == "gif") return GifComplete(bytes);
     if (readerName == "jpeg") return JpegComplete(bytes);
+    if (readerName == "icns") return IcnsComplete(bytes);
     return true;
 }
 

@@ -94,10 +94,12 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     reader.setAutoTransform(false);
     if (!reader.canRead()) return Outcome::NotClaimed;
     readerName = ReaderName(reader.format());
-    if (readerName == "svg") {
-        if (SvgReferences::RefersOutside(device, start)) return Outcome::Refused;
-        if (!device.seek(start)) return Outcome::Failed;
-    }
+    // A file cut short, or a vector picture naming other files, isn't
+    // handed to its reader at all.
+    if (!PictureCompleteness::Complete(device, start, readerName) ||
+        (readerName == "svg" && SvgReferences::RefersOutside(device, start)))
+        return Outcome::Refused;
+    if (!device.seek(start)) return Outcome::Failed;
 
     QSize declared = reader.size();
     const QSize canvas = CanvasSize(device);
@@ -110,8 +112,6 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     }
     QImage image = reader.read();
     if (image.isNull()) return Outcome::Failed;
-    // A picture made of a file cut short fails all the same.
-    if (!PictureCompleteness::Complete(device, start, readerName)) return Outcome::Refused;
     if (!PictureSize::Admissible(image.size())) return Outcome::Refused;
     result = Finished(std::move(image));
     return result.isNull() ? Outcome::Failed : Outcome::Decoded;
