@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a bounded time over its seed corpus.
-#   run-fuzzer.sh TARGET SECONDS WORKDIR SEEDDIR... [-- LIBFUZZER-FLAGS...]
+#   run-fuzzer.sh [--fresh] TARGET SECONDS WORKDIR SEEDDIR... [-- LIBFUZZER-FLAGS...]
 # New inputs go to WORKDIR/corpus, anything found to WORKDIR/artifacts; the
-# seed directories are only read. Fails when the target finds a fault.
+# seed directories are only read. --fresh forgets what earlier runs added,
+# so that the run starts from the seeds alone. Fails when the target finds
+# a fault.
 set -euo pipefail
+fresh=0
+if [[ "${1:-}" == --fresh ]]; then
+    fresh=1
+    shift
+fi
 target="$1" seconds="$2" work="$3"
 shift 3
+if ((fresh)); then rm -rf "$work"; fi
 seeds=()
 while (($#)) && [[ "$1" != "--" ]]; do
     seeds+=("$1")
