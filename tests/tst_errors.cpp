@@ -96,6 +96,29 @@ private slots:
         QCOMPARE(w.boxes.back().Text, QStringLiteral("tick failed."));
     }
 
+    void failingDialHandlerLeavesTheVoyageRunning() {
+        TestWindow w;
+        TForm1& f = w.form();
+        const TNotifyEvent turn = f.ArcDial1->OnChange;
+        f.ArcDial1->OnChange = [&](TObject* sender) {
+            turn(sender);
+            throw Exception("Heading not taken");
+        };
+        f.Switch1->SetIsChecked(true);
+        // The dial's centre is at (430, 28.5); the pointer straight below it
+        // means a heading of 180.
+        w.press(QPoint(430, 28));
+        w.move(QPoint(430, 60));
+        w.release(QPoint(430, 60));
+        QVERIFY(!w.boxes.empty());
+        QCOMPARE(w.boxes.back().Text, QStringLiteral("Heading not taken."));
+        QVERIFY(f.Timer1->Enabled());
+        QCOMPARE(u, 180.0);
+        const QPointF before = f.Ellipse1->Position.Point();
+        f.Timer1->OnTimer(f.Timer1);
+        QCOMPARE(f.Ellipse1->Position.Point() - before, QPointF(0, 10));
+    }
+
     void failureDuringPaintIsReportedAfterThePaint() {
         TestWindow w;
         TForm1& f = w.form();

@@ -18,7 +18,8 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(xvfb xdotool x11-utils imagemagick python3
                desktop-file-utils appstream  # validators of the launcher and the metadata
                libxml2-utils                 # xmllint, for the Windows manifest
-               file)                         # making the .deb: cpack asks it what is a program
+               file                          # making the .deb: cpack asks it what is a program
+               clang libclang-rt-14-dev)     # the sanitizer build and the fuzzers
 fi
 
 missing=()

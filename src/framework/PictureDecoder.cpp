@@ -9,9 +9,11 @@
 #include <limits>
 
 #include "JpegStreamDecoder.h"
+#include "PictureCompleteness.h"
 #include "PictureFormat.h"
 #include "PictureSize.h"
 #include "PngStreamDecoder.h"
+#include "SvgReferences.h"
 #include "TiffStreamDecoder.h"
 
 namespace PictureDecoder {
@@ -96,6 +98,12 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     reader.setAutoTransform(false);
     if (!reader.canRead()) return Outcome::NotClaimed;
     readerName = ReaderName(reader.format());
+    // A file cut short, or a vector picture naming other files, isn't
+    // handed to its reader at all.
+    if (!PictureCompleteness::Complete(device, start, readerName) ||
+        (readerName == "svg" && SvgReferences::RefersOutside(device, start)))
+        return Outcome::Refused;
+    if (!device.seek(start)) return Outcome::Failed;
 
     QSize declared = reader.size();
     const QSize canvas = CanvasSize(device);
