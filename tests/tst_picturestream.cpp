@@ -300,8 +300,9 @@ QByteArray Damaged(const QString& kind, const QByteArray& bytes) {
     if (kind == "cut at 30%") return bytes.left(bytes.size() * 3 / 10);
     if (kind == "cut at 60%") return bytes.left(bytes.size() * 6 / 10);
     if (kind == "cut at 90%") return bytes.left(bytes.size() * 9 / 10);
-    // Every row there, the end chunk (12 bytes) gone.
+    // Every row there, the end chunk (12 bytes) or marker (2) gone.
     if (kind == "no end chunk") return bytes.chopped(12);
+    if (kind == "no end marker") return bytes.chopped(2);
     if (kind == "a block of zeros in the middle") {
         QByteArray damaged = bytes;
         std::fill_n(damaged.data() + damaged.size() / 2, 64, '\0');
@@ -517,6 +518,8 @@ private slots:
                                           << "cut at 90%";
         QTest::newRow("PNG, no end chunk") << "PNG RGB"
                                            << "no end chunk";
+        QTest::newRow("JPEG, no end marker") << "JPEG baseline"
+                                             << "no end marker";
     }
     void damagedFilesFail() {
         QFETCH(QString, variant);

@@ -159,7 +159,10 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
         if (cmyk) ToRgb(cmyk, shrinker->Row(), width);
         shrinker->Commit();
     }
-    return true;
+    // Through the end-of-image marker: a file without one was cut short, and
+    // is refused as the image readers' files are.
+    jpeg_finish_decompress(info);
+    return !source->ended;
 }
 
 }  // namespace
