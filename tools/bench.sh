@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tidemark and prints the performance table:
+# start to first frame, paints, memory, large pictures and the timer, each
+# beside its reference measured in the same run.
+#   tools/bench.sh [--runs N] [--only startup,paint,memory,large,timer] [--cache DIR]
+# The large pictures (4.3 GB) are written once and kept in build/bench/bench-cache.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$(nproc)" --target tidemark_bench
+exec build/bench/tidemark_bench --timer "$@"
