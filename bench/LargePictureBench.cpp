@@ -19,6 +19,7 @@
 #include "JpegFileWriter.h"
 #include "PlainDecode.h"
 #include "PngFileWriter.h"
+#include "ProcessStatus.h"
 #include "TiffFileWriter.h"
 #include "framework/PictureDecoder.h"
 #include "framework/PictureSize.h"
@@ -51,15 +52,6 @@ struct Figures {
     double totalMB = 0;
     bool ok = false;
 };
-
-qint64 StatusKiB(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong();
-    return -1;
-}
 
 // Something like a scanned chart: smooth shading with grain, so that no
 // encoder gets an easy ride, cheap enough to make a gigapixel of.
@@ -176,7 +168,7 @@ int RunLargePictureChild(int argc, char** argv) {
         std::fputs("5", clear);
         std::fclose(clear);
     }
-    const qint64 before = StatusKiB("VmRSS:");
+    const qint64 before = ProcessStatus::KiB("VmRSS:");
     QElapsedTimer timer;
     timer.start();
     bool done = false;
@@ -207,7 +199,7 @@ int RunLargePictureChild(int argc, char** argv) {
         done = PlainDecode::Tiff(path);
     }
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    const qint64 peak = StatusKiB("VmHWM:");
+    const qint64 peak = ProcessStatus::KiB("VmHWM:");
     std::printf("%.1f %.1f %.1f\n", ms, double(peak - before) * 1024 / 1e6,
                 double(peak) * 1024 / 1e6);
     return done ? 0 : 1;

@@ -8,20 +8,12 @@
 #include <cstring>
 
 #include "PaintProbe.h"
+#include "ProcessStatus.h"
 #include "Unit1.h"
 #include "framework/TApplication.h"
 #include "framework/TFormView.h"
 
 namespace {
-
-long long StatusKb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(std::strlen(key))).trimmed().split(' ').front().toLongLong();
-    return -1;
-}
 
 // After the first frame: the memory once the window has settled, then the
 // end.
@@ -33,7 +25,8 @@ void Finish(bool memory, std::int64_t firstFrameNs) {
         return;
     }
     QTimer::singleShot(500, [] {
-        std::printf("rss-kb %lld\nhwm-kb %lld\n", StatusKb("VmRSS:"), StatusKb("VmHWM:"));
+        std::printf("rss-kb %lld\nhwm-kb %lld\n", ProcessStatus::KiB("VmRSS:"),
+                    ProcessStatus::KiB("VmHWM:"));
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

@@ -18,19 +18,11 @@
 #include <QResource>
 #include <cstdio>
 
+#include "ProcessStatus.h"
 #include "Unit1.h"
 #include "framework/TImage.h"
 
 namespace {
-
-qint64 StatusKiB(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong();
-    return -1;
-}
 
 // Something like a scanned chart: smooth shading with grain, so neither
 // encoder gets an easy ride.
@@ -56,8 +48,8 @@ int Make(const QString& dir) {
 }
 
 int Load(const QString& file) {
-    const qint64 before = StatusKiB("VmHWM:");
-    const qint64 rssBefore = StatusKiB("VmRSS:");
+    const qint64 before = ProcessStatus::KiB("VmHWM:");
+    const qint64 rssBefore = ProcessStatus::KiB("VmRSS:");
     TBitmap bitmap;
     QElapsedTimer timer;
     timer.start();
@@ -67,7 +59,7 @@ int Load(const QString& file) {
         "%s: %d x %d in %lld ms, peak %lld MiB above the %lld MiB held before (high-water mark was "
         "%lld MiB)\n",
         qPrintable(file), bitmap.Width(), bitmap.Height(), ms,
-        (StatusKiB("VmHWM:") - rssBefore) / 1024, rssBefore / 1024, before / 1024);
+        (ProcessStatus::KiB("VmHWM:") - rssBefore) / 1024, rssBefore / 1024, before / 1024);
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "JpegFileWriter.h"
 #include "PictureFiles.h"
 #include "PngFileWriter.h"
+#include "ProcessStatus.h"
 #include "TiffFileWriter.h"
 #include "framework/PictureSize.h"
 #include "framework/TBitmap.h"
@@ -19,14 +20,9 @@ using namespace PictureFiles;
 
 namespace {
 
-// Resident memory from /proc/self/status, in bytes.
+// A field of /proc/self/status, in bytes.
 qint64 Status(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong() * 1024;
-    return -1;
+    return ProcessStatus::KiB(key) * 1024;
 }
 
 // Starts the resident high-water mark afresh at what is resident now.

@@ -4,19 +4,11 @@
 #include <QResource>
 #include <QTest>
 
+#include "ProcessStatus.h"
 #include "Unit1.h"
 #include "framework/ResidentPages.h"
 
 namespace {
-
-qint64 statusKb(const char* key) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').front().toLongLong();
-    return -1;
-}
 
 quint32 checksum(QByteArrayView bytes) {
     return quint32(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), uInt(bytes.size())));
@@ -39,9 +31,9 @@ private slots:
         const QByteArrayView chart(reinterpret_cast<const char*>(resource.data()),
                                    qsizetype(resource.size()));
         const quint32 before = checksum(chart);  // every page read, so resident
-        const qint64 residentBefore = statusKb("RssFile:");
+        const qint64 residentBefore = ProcessStatus::KiB("RssFile:");
         ResidentPages::GiveBack(chart);
-        const qint64 handedBack = residentBefore - statusKb("RssFile:");
+        const qint64 handedBack = residentBefore - ProcessStatus::KiB("RssFile:");
         QVERIFY2(handedBack * 1024 > chart.size() * 9 / 10,
                  qPrintable(QStringLiteral("%1 KiB handed back").arg(handedBack)));
         QCOMPARE(checksum(chart), before);

@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <algorithm>
 
+#include "ProcessStatus.h"
 #include "framework/Exception.h"
 #include "framework/TBitmap.h"
 
@@ -88,12 +89,8 @@ QByteArray WithChunk(const QByteArray& png, const QByteArray& type, const QByteA
 }
 
 qint64 PeakVirtualMemory() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmPeak:"))
-            return line.mid(7).trimmed().split(' ').front().toLongLong() * 1024;
-    return -1;
+    const qint64 kib = ProcessStatus::KiB("VmPeak:");
+    return kib < 0 ? -1 : kib * 1024;
 }
 
 Outcome Load(TBitmap& bitmap, const QString& path) {
