@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "MappedBuffer.h"
+#include "MappedImage.h"
 #include "PictureSize.h"
 #include "PngRows.h"
 #include "PngSegmentIndex.h"
@@ -45,10 +46,6 @@ const char* WhatFailed(const std::exception_ptr& error) {
     } catch (...) {
         return "unknown exception";
     }
-}
-
-void FreeMapped(void* info) {
-    delete static_cast<MappedBuffer*>(info);
 }
 
 }  // namespace
@@ -274,8 +271,6 @@ QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel)
             adler, adlers[i], z_off_t((stride + 1) * std::size_t(segments_[i].rows))));
     if (adler != adler_) return {};
 
-    uchar* data = pixels.Data();
-    auto* owner = new MappedBuffer(std::move(pixels));
-    return QImage(data, width_, height_, qsizetype(stride), QImage::Format_ARGB32_Premultiplied,
-                  FreeMapped, owner);
+    return MappedImage::Adopt(std::move(pixels), QSize(width_, height_), qsizetype(stride),
+                              QImage::Format_ARGB32_Premultiplied);
 }
