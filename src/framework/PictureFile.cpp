@@ -1,10 +1,16 @@
 #include "PictureFile.h"
 
+#include <QFileInfo>
+#include <QtGlobal>
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <QFileInfo>
-#include <cerrno>
+#endif
 
 namespace PictureFile {
 
@@ -17,6 +23,21 @@ EBitmapLoadingFailed LoadingFailed(const QString& path) {
     return EBitmapLoadingFailed(QStringLiteral("Loading bitmap failed (%1).").arg(path));
 }
 
+#ifdef Q_OS_WIN
+std::unique_ptr<QFile> OpenForReading(const QString& path) {
+    // The names a file dialog returns here are files, folders, or devices and
+    // pipes given by their \\.\ names, which QFileInfo doesn't call files.
+    const QFileInfo info(path);
+    if (info.isDir()) throw CannotOpen(path, ERROR_ACCESS_DENIED);
+    if (info.exists() && !info.isFile()) throw LoadingFailed(path);
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        const DWORD error = GetLastError();
+        throw CannotOpen(path, error ? int(error) : ERROR_FILE_NOT_FOUND);
+    }
+    return file;
+}
+#else
 std::unique_ptr<QFile> OpenForReading(const QString& path) {
     // Non-blocking, so that opening a pipe with no writer returns at once;
     // it changes nothing for a regular file. The kind of file is checked on
@@ -43,5 +64,6 @@ std::unique_ptr<QFile> OpenForReading(const QString& path) {
     }
     return file;
 }
+#endif
 
 }  // namespace PictureFile
