@@ -109,6 +109,32 @@ private slots:
         QCOMPARE(QColor(shot.pixel(320, 57 + 82 + 258)), background);
     }
 
+    // The window leaves its background unfilled only under a picture that
+    // covers it with opaque pixels: through a translucent one it shows.
+    void backgroundShowsThroughTranslucentPictures_data() {
+        QTest::addColumn<QColor>("pixel");
+        QTest::addColumn<QColor>("shown");
+        QTest::newRow("opaque") << QColor(0x20, 0x40, 0x80) << QColor(0x20, 0x40, 0x80);
+        QTest::newRow("transparent") << QColor(0, 0, 0, 0) << QColor(0xF0, 0xF0, 0xF0);
+        QTest::newRow("one pixel translucent") << QColor(0x20, 0x40, 0x80) << QColor();
+    }
+    void backgroundShowsThroughTranslucentPictures() {
+        QFETCH(QColor, pixel);
+        QFETCH(QColor, shown);
+        TestWindow w;
+        QImage picture(64, 32, QImage::Format_ARGB32_Premultiplied);
+        picture.fill(pixel);
+        // A single translucent pixel, far from where the checks look.
+        if (!shown.isValid()) picture.setPixel(0, 0, qRgba(0, 0, 0, 0));
+        w.form().Image1->Bitmap().SetImage(picture);
+        const QImage shot = w.form().View()->grab().toImage();
+        const QColor background(0xF0, 0xF0, 0xF0);
+        // The bands beside the picture, and its middle.
+        QCOMPARE(QColor(shot.pixel(320, 60)), background);
+        QCOMPARE(QColor(shot.pixel(320, 475)), background);
+        QCOMPARE(QColor(shot.pixel(400, 300)), shown.isValid() ? shown : pixel);
+    }
+
     void tabMovesTheFocusInTabOrder() {
         TestWindow w;
         TForm1& f = w.form();

@@ -28,6 +28,22 @@ void TBitmap::Adopt(QImage image) {
     image_ = Normalised(std::move(image));
 }
 
+bool TBitmap::IsOpaque() const {
+    if (image_.isNull()) return false;
+    if (opaqueKey_ == image_.cacheKey()) return opaque_;
+    // Premultiplied pixels are opaque when their alpha byte is full; all
+    // alphas ANDed together tell it in one pass that the compiler vectorises.
+    const int width = image_.width();
+    QRgb all = 0xFFFFFFFF;
+    for (int y = 0; y < image_.height() && qAlpha(all) == 0xFF; ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
+        for (int x = 0; x < width; ++x) all &= row[x];
+    }
+    opaqueKey_ = image_.cacheKey();
+    opaque_ = qAlpha(all) == 0xFF;
+    return opaque_;
+}
+
 QImage TBitmap::Normalised(QImage image) {
     if (image.isNull()) return {};
     if (image.format() != QImage::Format_ARGB32_Premultiplied)

@@ -17,6 +17,8 @@ public:
     int Height() const { return image_.height(); }
     bool IsEmpty() const { return image_.isNull(); }
     const QImage& Image() const { return image_; }
+    // Whether every pixel is fully opaque; worked out once for each picture.
+    bool IsOpaque() const;
 
     // Takes the size and pixels of another picture; the source stays its
     // owner's. No source empties the picture.
@@ -38,4 +40,7 @@ private:
     static QImage Normalised(QImage image);
 
     QImage image_;
+    // The picture IsOpaque last looked at (its cache key), and its answer.
+    mutable qint64 opaqueKey_ = 0;
+    mutable bool opaque_ = false;
 };

@@ -84,11 +84,16 @@ public:
     bool contains(const QPointF& point) const override;
     bool collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode mode) const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
+    // A rectangle of the scene, in whole logical pixels, that the control's
+    // painting covers with fully opaque pixels; empty when none. The window
+    // doesn't fill its background there.
+    virtual QRectF OpaqueCover() { return {}; }
 
 protected:
     virtual void Paint(QPainter& painter);
     // Whether a point in the control's own coordinates hits it.
     virtual bool IsHit(QPointF point) const;
+
     virtual void MouseDown(TMouseButton button, TShiftState shift, float x, float y);
     // The second press of a double click, after it came as a press.
     virtual void MouseDoubleClick(TMouseButton button, TShiftState shift, float x, float y);

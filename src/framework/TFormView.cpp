@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "TApplication.h"
+#include "TControl.h"
 #include "TForm.h"
 
 TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene), form_(form) {
@@ -30,6 +31,38 @@ TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene),
 
 QPointF TFormView::RoundToLogicalPixels(QPointF point) {
     return {std::nearbyint(point.x()), std::nearbyint(point.y())};
+}
+
+void TFormView::drawBackground(QPainter* painter, const QRectF& rect) {
+    Application->Guard([&] {
+        // What an opaque picture covers would be painted over at once: at
+        // 3840 x 2160 filling it first took a fifth of a full repaint.
+        QRectF covered;
+        for (QGraphicsItem* item : scene()->items(rect, Qt::IntersectsItemBoundingRect)) {
+            if (auto* control = dynamic_cast<TControl*>(item)) {
+                const QRectF cover = control->OpaqueCover().intersected(rect);
+                if (cover.width() * cover.height() > covered.width() * covered.height())
+                    covered = cover;
+            }
+        }
+        const QBrush brush = backgroundBrush();
+        const bool antialiased = painter->testRenderHint(QPainter::Antialiasing);
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        const auto fill = [&](double left, double top, double right, double bottom) {
+            if (right > left && bottom > top)
+                painter->fillRect(QRectF(left, top, right - left, bottom - top), brush);
+        };
+        if (covered.isEmpty()) {
+            painter->fillRect(rect, brush);
+        } else {
+            // The bands above, below, left and right of the covered part.
+            fill(rect.left(), rect.top(), rect.right(), covered.top());
+            fill(rect.left(), covered.bottom(), rect.right(), rect.bottom());
+            fill(rect.left(), covered.top(), covered.left(), covered.bottom());
+            fill(covered.right(), covered.top(), rect.right(), covered.bottom());
+        }
+        painter->setRenderHint(QPainter::Antialiasing, antialiased);
+    });
 }
 
 bool TFormView::event(QEvent* event) {

@@ -18,6 +18,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void drawBackground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

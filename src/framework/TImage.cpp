@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <cmath>
 
 #include "Fitting.h"
 
@@ -43,6 +44,22 @@ QRectF TImage::PictureRect(double displayScale) {
     const QTransform toDevice =
         sceneTransform() * QTransform::fromScale(displayScale, displayScale);
     return Fitted(*item, displayScale, DeviceOrigin(toDevice));
+}
+
+QRectF TImage::OpaqueCover() {
+    // Only an unturned, unfaded picture of opaque pixels covers its place.
+    if (!isVisible() || effectiveOpacity() < 1 || sceneTransform().type() > QTransform::TxTranslate)
+        return {};
+    const double scale = DisplayScale();
+    TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale));
+    if (!item || !item->Bitmap().IsOpaque()) return {};
+    const QRectF picture = sceneTransform().mapRect(PictureRect(scale));
+    // Inwards to whole logical pixels: the picture's edges lie on device
+    // pixels, which at fractional scales fall inside logical ones.
+    const double left = std::ceil(picture.left()), top = std::ceil(picture.top());
+    const double right = std::floor(picture.right()), bottom = std::floor(picture.bottom());
+    if (right <= left || bottom <= top) return {};
+    return {left, top, right - left, bottom - top};
 }
 
 QRectF TImage::Fitted(TBitmapItem& item, double displayScale, QPointF origin) const {

@@ -22,6 +22,7 @@ public:
     // Where the picture is drawn in the control when the window shows it at
     // a display scale; empty when nothing is drawn.
     QRectF PictureRect(double displayScale);
+    QRectF OpaqueCover() override;
 
 protected:
     void Paint(QPainter& painter) override;
