@@ -131,6 +131,11 @@ const Expected kFiles[] = {
     {"icns-longer-than-file.icns", kFails, 0, 0},
     {"icns-icon.icns", QSize(32, 32), 0xFFFF0000, 0},
 
+    {"tga-red.tga", QSize(6, 4), 0xFFFF0000, 0},
+    {"tga-cut-in-pixels.tga", kFails, 0, 0},
+    {"tga-cut-short-by-3.tga", kFails, 0, 0},
+    {"tga-declares-1798x29444.tga", kFails, 0, 0},
+
     {"pbm-declares-60000x60000.pbm", kFails, 0, 0},
     {"ppm-cut-in-pixels.ppm", kFails, 0, 0},
     {"xbm-declares-60000x60000.xbm", kFails, 0, 0},

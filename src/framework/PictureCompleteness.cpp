@@ -169,6 +169,32 @@ bool IcnsComplete(Bytes& bytes) {
     return true;
 }
 
+// TGA's reader takes a byte at a time and goes on past the end of the file,
+// so a few bytes declaring millions of pixels kept it reading nothing for
+// minutes. Uncompressed pictures need all their pixels; run-length coded
+// ones at least a packet for every 128.
+bool TgaComplete(Bytes& bytes) {
+    constexpr qint64 kHeader = 18;
+    if (bytes.Size() < kHeader) return true;  // too short for its reader to take
+    const int type = bytes.At(2);
+    const qint64 width = bytes.Little16(12), height = bytes.Little16(14);
+    const qint64 pixelBytes = (bytes.At(16) + 7) / 8;
+    qint64 at = kHeader + bytes.At(0);
+    if (bytes.At(1) == 1) at += qint64(bytes.Little16(5)) * ((bytes.At(7) + 7) / 8);
+    const qint64 pixels = width * height;
+    // The footer of a version 2 file ends it: its 26 bytes are no pixels.
+    constexpr char kSignature[] = "TRUEVISION-XFILE.";
+    constexpr qint64 kFooter = 26, kSigned = sizeof kSignature;  // with its NUL
+    qint64 end = bytes.Size();
+    bool footer = end >= kHeader + kFooter;
+    for (qint64 i = 0; footer && i < kSigned; ++i)
+        footer = bytes.At(end - kSigned + i) == uchar(kSignature[i]);
+    if (footer) end -= kFooter;
+    if (type >= 1 && type <= 3) return at + pixels * pixelBytes <= end;
+    if (type >= 9 && type <= 11) return at + (pixels + 127) / 128 * (1 + pixelBytes) <= end;
+    return true;
+}
+
 }  // namespace
 
 bool Complete(QIODevice& device, qint64 start, const QByteArray& readerName) {
@@ -177,6 +203,7 @@ bool Complete(QIODevice& device, qint64 start, const QByteArray& readerName) {
     if (readerName == "gif") return GifComplete(bytes);
     if (readerName == "jpeg") return JpegComplete(bytes);
     if (readerName == "icns") return IcnsComplete(bytes);
+    if (readerName == "tga") return TgaComplete(bytes);
     return true;
 }
 

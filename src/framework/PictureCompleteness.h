@@ -15,7 +15,9 @@ namespace PictureCompleteness {
 // Checks the formats whose readers don't notice: BMP (uncompressed pixels
 // shorter than the header's size), GIF (the first frame's data cut before
 // its end), JPEG (no end-of-image marker after the first scan) and ICNS
-// (blocks longer than the file, which its reader allocates before reading).
+// (blocks longer than the file, which its reader allocates before reading)
+// and TGA (fewer bytes than its pixels need, which its reader reads past the
+// end of the file one at a time).
 // Every other format, and a file whose structure can't be followed this
 // far, is left to its reader. Meant for before decoding, so a reader never
 // follows such a structure: the device is read from `start` and left
