@@ -1,18 +1,12 @@
 #include "TAccessibleArcDial.h"
 
 #include "TArcDial.h"
-#include "framework/TApplication.h"
 
 TAccessibleArcDial::TAccessibleArcDial(TArcDial* dial)
-    : TAccessibleControl(dial, QAccessible::Dial) {}
+    : TAccessibleValueControl(dial, QAccessible::Dial) {}
 
 TArcDial* TAccessibleArcDial::Dial() const {
     return dynamic_cast<TArcDial*>(Control());
-}
-
-void* TAccessibleArcDial::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
-    return TAccessibleControl::interface_cast(type);
 }
 
 QVariant TAccessibleArcDial::currentValue() const {
@@ -20,13 +14,8 @@ QVariant TAccessibleArcDial::currentValue() const {
     return dial ? QVariant(double(dial->Value())) : QVariant();
 }
 
-void TAccessibleArcDial::setCurrentValue(const QVariant& value) {
-    TArcDial* dial = Dial();
-    bool number = false;
-    const double degrees = value.toDouble(&number);
-    if (!dial || !number || !Operable()) return;
-    // As a turn by the user would: the window hears of it at once.
-    Application->Guard([&] { dial->SetValue(float(degrees)); });
+void TAccessibleArcDial::SetNumber(double degrees) {
+    if (TArcDial* dial = Dial()) dial->SetValue(float(degrees));
 }
 
 QVariant TAccessibleArcDial::maximumValue() const {

@@ -1,24 +1,22 @@
 #pragma once
 
-#include "framework/TAccessibleControl.h"
+#include "framework/TAccessibleValueControl.h"
 
 class TArcDial;
 
 // A dial whose value is an angle in degrees, from -180 to 180.
-class TAccessibleArcDial : public TAccessibleControl, public QAccessibleValueInterface {
+class TAccessibleArcDial : public TAccessibleValueControl {
 public:
     explicit TAccessibleArcDial(TArcDial* dial);
 
-    void* interface_cast(QAccessible::InterfaceType type) override;
-
     QVariant currentValue() const override;
-    void setCurrentValue(const QVariant& value) override;
     QVariant maximumValue() const override;
     QVariant minimumValue() const override;
     QVariant minimumStepSize() const override;
 
 protected:
     QString ValueText() const override;
+    void SetNumber(double value) override;
 
 private:
     TArcDial* Dial() const;

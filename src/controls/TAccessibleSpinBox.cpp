@@ -4,16 +4,15 @@
 
 #include "TSpinBox.h"
 #include "TSpinBoxEditor.h"
-#include "framework/TApplication.h"
 
 TAccessibleSpinBox::TAccessibleSpinBox(TSpinBox* box)
-    : TAccessibleControl(box, QAccessible::SpinBox) {}
+    : TAccessibleValueControl(box, QAccessible::SpinBox) {}
 
 TSpinBox* TAccessibleSpinBox::Box() const {
     return dynamic_cast<TSpinBox*>(Control());
 }
 
-bool TAccessibleSpinBox::Writable() const {
+bool TAccessibleSpinBox::Settable() const {
     const TSpinBox* box = Box();
     return box && !box->ReadOnly() && Operable();
 }
@@ -36,20 +35,15 @@ QAccessibleInterface* TAccessibleSpinBox::focusChild() const {
     return QAccessible::queryAccessibleInterface(box->Editor().LineEdit());
 }
 
-void* TAccessibleSpinBox::interface_cast(QAccessible::InterfaceType type) {
-    if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
-    return TAccessibleControl::interface_cast(type);
-}
-
 QStringList TAccessibleSpinBox::actionNames() const {
-    if (!Writable()) return TAccessibleControl::actionNames();
+    if (!Settable()) return TAccessibleControl::actionNames();
     return QStringList{increaseAction(), decreaseAction()} + TAccessibleControl::actionNames();
 }
 
 void TAccessibleSpinBox::doAction(const QString& name) {
     const bool up = name == increaseAction();
     if (!up && name != decreaseAction()) return TAccessibleControl::doAction(name);
-    if (!Writable()) return;
+    if (!Settable()) return;
     // The same steps as the plus and minus buttons.
     Later([up](TControl& control) {
         auto* box = dynamic_cast<TSpinBox*>(&control);
@@ -72,13 +66,9 @@ QVariant TAccessibleSpinBox::currentValue() const {
     return box ? QVariant(double(box->Value())) : QVariant();
 }
 
-void TAccessibleSpinBox::setCurrentValue(const QVariant& value) {
-    TSpinBox* box = Box();
-    bool number = false;
-    const double requested = value.toDouble(&number);
-    if (!box || !number || !Writable()) return;
+void TAccessibleSpinBox::SetNumber(double requested) {
     // The box's own range rules clamp it and show it.
-    Application->Guard([&] { box->SetValue(float(requested)); });
+    if (TSpinBox* box = Box()) box->SetValue(float(requested));
 }
 
 QVariant TAccessibleSpinBox::maximumValue() const {
