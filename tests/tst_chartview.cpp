@@ -12,6 +12,7 @@
 #include "TestWindow.h"
 #include "framework/Fitting.h"
 #include "framework/TImage.h"
+#include "framework/TPanel.h"
 
 namespace {
 
@@ -60,6 +61,19 @@ struct PaintedRegion : QObject {
         return false;
     }
     QRegion region;
+};
+
+// Counts its paints. What it can paint is its rectangle or, when given,
+// a part of it: a turned dial's disc, say.
+class PaintCounter : public TControl {
+public:
+    using TControl::TControl;
+    int paints = 0;
+    QRectF reach;
+
+protected:
+    void Paint(QPainter&) override { ++paints; }
+    QRectF PaintedRect() const override { return reach.isNull() ? LocalRect() : reach; }
 };
 
 // A chart view alone in a scene, rendered the way the window renders it.
@@ -347,6 +361,51 @@ private slots:
                  qPrintable(QStringLiteral("painted %1 beyond the marker's old and new areas")
                                 .arg(QDebug::toString(painted.region - allowed))));
         QVERIFY(painted.region.contains(before.center()));
+    }
+
+    // Qt paints every item within a pixel or two of a repainted area; a
+    // repaint of the chart alone must not run the tool strip's paints.
+    void chartRepaintLeavesTheToolStripUnpainted_data() {
+        QTest::addColumn<QRectF>("rect");
+        QTest::addColumn<float>("angle");
+        QTest::addColumn<QRectF>("reach");
+        QTest::addColumn<bool>("painted");
+        QTest::newRow("the strip's height, touching the chart")
+            << QRectF(0, 0, 640, 57) << 0.0f << QRectF() << false;
+        QTest::newRow("turned a quarter, its disc in the strip")
+            << QRectF(398, 0, 64, 57) << 270.0f << QRectF(3.5, 0, 57, 57) << false;
+        QTest::newRow("turned a quarter, painting all of its rectangle")
+            << QRectF(398, 0, 64, 57) << 270.0f << QRectF() << true;
+        QTest::newRow("a pixel into the chart")
+            << QRectF(0, 1, 640, 57) << 0.0f << QRectF() << true;
+    }
+    void chartRepaintLeavesTheToolStripUnpainted() {
+        QFETCH(QRectF, rect);
+        QFETCH(float, angle);
+        QFETCH(QRectF, reach);
+        QFETCH(bool, painted);
+        TestWindow w;
+        TForm1& form = w.form();
+        auto* counter = new PaintCounter(&form);
+        counter->Position.SetPoint(float(rect.x()), float(rect.y()));
+        counter->SetSize(float(rect.width()), float(rect.height()));
+        counter->SetRotationAngle(angle);
+        counter->reach = reach;
+        form.Panel1->InsertChild(counter);
+        QTest::qWait(50);
+
+        const TImage& chart = *form.Image1;
+        const QRect chartArea =
+            QRectF(chart.LocalToAbsolute(QPointF(0, 0)), QSizeF(chart.Width(), chart.Height()))
+                .toAlignedRect();
+        QCOMPARE(chartArea.top(), 57);
+        counter->paints = 0;
+        w.viewport()->repaint(chartArea);
+        QCOMPARE(counter->paints > 0, painted);
+        // The counter does paint with the strip.
+        counter->paints = 0;
+        w.viewport()->repaint(QRect(0, 0, 640, 57));
+        QVERIFY(counter->paints > 0);
     }
 
     void windowShowsTheBuiltInChartDecodedOnce() {

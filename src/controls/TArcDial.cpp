@@ -57,10 +57,15 @@ void TArcDial::Notify() {
     if (!IsLoading() && OnChange) OnChange(this);
 }
 
+QRectF TArcDial::Disc() const {
+    const double diameter = std::min(Width(), Height());
+    return {(Width() - diameter) / 2, (Height() - diameter) / 2, diameter, diameter};
+}
+
 void TArcDial::Paint(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
-    const double diameter = std::min(Width(), Height());
-    const QRectF disc((Width() - diameter) / 2, (Height() - diameter) / 2, diameter, diameter);
+    const QRectF disc = Disc();
+    const double diameter = disc.width();
     QLinearGradient shade(disc.topLeft(), disc.bottomLeft());
     shade.setColorAt(0, kShadeTop);
     shade.setColorAt(0.5, kShadeMiddle);
@@ -85,7 +90,7 @@ void TArcDial::Paint(QPainter& painter) {
     font.setPointSizeF(9);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    painter.drawText(LocalRect(), Qt::AlignCenter, DialMath::ValueText(Value()));
+    painter.drawText(disc, Qt::AlignCenter, DialMath::ValueText(Value()));
 }
 
 void TArcDial::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {

@@ -26,12 +26,16 @@ public:
 
 protected:
     void Paint(QPainter& painter) override;
+    // Turned a quarter, the dial's rectangle reaches past the tool strip into
+    // the chart; its disc doesn't.
+    QRectF PaintedRect() const override { return Disc(); }
     void MouseDown(TMouseButton button, TShiftState shift, float x, float y) override;
     void MouseMove(TShiftState shift, float x, float y) override;
     void MouseUp(TMouseButton button, TShiftState shift, float x, float y) override;
     void DoMouseCaptureLost() override;
 
 private:
+    QRectF Disc() const;
     // Raises OnChange, or holds it back while a drag with Tracking off goes on.
     void Notify();
 

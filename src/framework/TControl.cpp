@@ -8,6 +8,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 #include <cmath>
 #include <optional>
@@ -22,6 +23,10 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
     // We decide focus ourselves: a press focuses only the control it lands
     // on, and only if that control takes the focus.
     setFlags(ItemIsFocusable | ItemStopsFocusHandling);
+    // Qt paints every item within a pixel or two of a repainted area, so the
+    // whole tool strip used to be painted, clipped away, with each full
+    // repaint of the chart below it. The exposed part tells us when to skip.
+    setFlag(ItemUsesExtendedStyleOption);
     setAcceptHoverEvents(true);
 }
 
@@ -202,8 +207,9 @@ bool TControl::collidesWithPath(const QPainterPath& path, Qt::ItemSelectionMode 
     return QGraphicsObject::collidesWithPath(path, mode);
 }
 
-void TControl::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
+void TControl::paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) {
     if (width_ <= 0 || height_ <= 0) return;
+    if (option && !option->exposedRect.intersects(PaintedRect())) return;
     TApplication::PaintScope scope;
     painter->save();
     Application->Guard([&] { Paint(*painter); });

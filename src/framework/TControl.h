@@ -91,6 +91,9 @@ public:
 
 protected:
     virtual void Paint(QPainter& painter);
+    // The part of the control its painting can touch, in its own
+    // coordinates; a repaint that exposes none of it skips the control.
+    virtual QRectF PaintedRect() const { return LocalRect(); }
     // Whether a point in the control's own coordinates hits it.
     virtual bool IsHit(QPointF point) const;
 
