@@ -312,6 +312,23 @@ private slots:
                  "the entry's picture is its pixels' only holder");
     }
 
+    // The background under a picture is left out only once the picture is
+    // known to be opaque; finding that out must not decode it ahead of the
+    // first paint, which draws the rest of the window first. The decoder's
+    // word on opacity is what the picture then says.
+    void coverOfAPictureKnownOnlyOnceDecoded() {
+        Stage stage(QSizeF(300, 200));
+        const QByteArray bytes = SegmentedPngBuilder(halves(QSize(300, 200)), 16).Build();
+        TBitmapItem& entry = stage.image->MultiResBitmap().Add(1);
+        entry.SetCompressed(bytes, QSize(300, 200));
+        QVERIFY(stage.image->OpaqueCover().isEmpty());
+        QVERIFY(!entry.IsDecoded());
+        stage.render(1);
+        QVERIFY(entry.IsDecoded());
+        QVERIFY(entry.Bitmap().IsOpaque());
+        QCOMPARE(stage.image->OpaqueCover(), QRectF(0, 0, 300, 200));
+    }
+
     void entryReplacedOrDroppedWhileDecoding() {
         const QByteArray first = SegmentedPngBuilder(halves(QSize(900, 600)), 20).Build();
         const QByteArray second = SegmentedPngBuilder(halves(QSize(40, 30)), 4).Build();

@@ -54,9 +54,16 @@ bool SamePixels(const QImage& a, const QImage& b) {
     return true;
 }
 
-QImage Decode(const QByteArray& png, int threads) {
+QImage Decode(const QByteArray& png, int threads, bool* opaque = nullptr) {
     const std::atomic<bool> cancel{false};
-    return SegmentedPngDecoder(QByteArrayView(png)).Decode(threads, cancel);
+    return SegmentedPngDecoder(QByteArrayView(png)).Decode(threads, cancel, opaque);
+}
+
+bool AllOpaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 255) return false;
+    return true;
 }
 
 }  // namespace
@@ -72,27 +79,36 @@ private slots:
         QTest::addColumn<bool>("translucent");
         QTest::addColumn<int>("segmentRows");
         QTest::addColumn<int>("threads");
-        QTest::newRow("every filter, one thread") << QSize(37, 29) << false << 3 << 1;
-        QTest::newRow("every filter, two threads") << QSize(37, 29) << false << 3 << 2;
-        QTest::newRow("more threads than segments") << QSize(40, 9) << false << 4 << 8;
-        QTest::newRow("translucent, premultiplied") << QSize(37, 29) << true << 5 << 2;
-        QTest::newRow("rows of whole registers") << QSize(64, 20) << true << 7 << 2;
-        QTest::newRow("one pixel wide") << QSize(1, 17) << true << 2 << 2;
-        QTest::newRow("a row a segment") << QSize(23, 11) << false << 1 << 3;
-        QTest::newRow("one segment") << QSize(23, 11) << false << 11 << 2;
+        QTest::addColumn<bool>("lastTranslucent");
+        QTest::newRow("every filter, one thread") << QSize(37, 29) << false << 3 << 1 << false;
+        QTest::newRow("every filter, two threads") << QSize(37, 29) << false << 3 << 2 << false;
+        QTest::newRow("more threads than segments") << QSize(40, 9) << false << 4 << 8 << false;
+        QTest::newRow("translucent, premultiplied") << QSize(37, 29) << true << 5 << 2 << false;
+        QTest::newRow("rows of whole registers") << QSize(64, 20) << true << 7 << 2 << false;
+        QTest::newRow("one pixel wide") << QSize(1, 17) << true << 2 << 2 << false;
+        QTest::newRow("a row a segment") << QSize(23, 11) << false << 1 << 3 << false;
+        QTest::newRow("one segment") << QSize(23, 11) << false << 11 << 2 << false;
+        // Workers tell their own segments' opacity: one translucent pixel,
+        // in the last segment, is enough.
+        QTest::newRow("opaque but the last pixel") << QSize(37, 29) << false << 3 << 2 << true;
     }
     void sameAsQt() {
         QFETCH(QSize, size);
         QFETCH(bool, translucent);
         QFETCH(int, segmentRows);
         QFETCH(int, threads);
-        const QByteArray png = SegmentedPngBuilder(Grainy(size, translucent), segmentRows).Build();
+        QFETCH(bool, lastTranslucent);
+        QImage picture = Grainy(size, translucent);
+        if (lastTranslucent) picture.scanLine(size.height() - 1)[4 * size.width() - 1] = 254;
+        const QByteArray png = SegmentedPngBuilder(picture, segmentRows).Build();
         const SegmentedPngDecoder decoder{QByteArrayView(png)};
         QVERIFY(decoder.IsSegmented());
         QCOMPARE(QSize(decoder.Width(), decoder.Height()), size);
-        const QImage image = Decode(png, threads);
+        bool opaque = !AllOpaque(picture);
+        const QImage image = Decode(png, threads, &opaque);
         QCOMPARE(image.format(), QImage::Format_ARGB32_Premultiplied);
         QVERIFY(SamePixels(image, QtDecode(png)));
+        QCOMPARE(opaque, AllOpaque(picture));
     }
 
     void builtInChartSameAsQt() {

@@ -24,7 +24,8 @@ BackgroundDecode::BackgroundDecode(QByteArray bytes, int threads) : bytes_(std::
     try {
         thread_ = std::thread([this, threads] {
             try {
-                image_ = SegmentedPngDecoder(QByteArrayView(bytes_)).Decode(threads, cancel_);
+                image_ =
+                    SegmentedPngDecoder(QByteArrayView(bytes_)).Decode(threads, cancel_, &opaque_);
             } catch (...) {
                 failure_ = std::current_exception();
             }
@@ -43,7 +44,7 @@ void BackgroundDecode::Join() {
     if (thread_.joinable()) thread_.join();
 }
 
-QImage BackgroundDecode::Take() {
+QImage BackgroundDecode::Take(bool* opaque) {
     Join();
     if (failure_) {
         // Out of memory, most likely; the general decoder gets its turn.
@@ -57,5 +58,6 @@ QImage BackgroundDecode::Take() {
     }
     // The bytes are the caller's again alone, to release.
     bytes_ = QByteArray();
+    if (opaque) *opaque = opaque_ && !image_.isNull();
     return std::exchange(image_, QImage());
 }

@@ -24,7 +24,8 @@ public:
 
     // Waits for the workers and hands over the picture: null when they failed
     // for any reason, which the caller answers with the general decoder.
-    QImage Take();
+    // `opaque`, when given, tells whether every pixel is fully opaque.
+    QImage Take(bool* opaque = nullptr);
 
 private:
     void Join();
@@ -32,6 +33,7 @@ private:
     QByteArray bytes_;
     std::atomic<bool> cancel_{false};
     QImage image_;
+    bool opaque_ = false;
     std::exception_ptr failure_;
     std::thread thread_;
 };

@@ -157,7 +157,7 @@ bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, s
     }
 }
 
-void ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels) {
+bool ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels) {
     std::size_t i = 0;
     std::uint32_t opaque = 0xFF000000u;
 #if defined(PNG_ROWS_SSE2)
@@ -182,9 +182,10 @@ void ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::si
         out[i] = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
         opaque &= p;
     }
-    if ((opaque >> 24) == 0xFF) return;
+    if ((opaque >> 24) == 0xFF) return true;
     for (std::size_t j = 0; j < pixels; ++j)
         if (qAlpha(out[j]) != 255) out[j] = qPremultiply(out[j]);
+    return false;
 }
 
 }  // namespace PngRows

@@ -12,7 +12,8 @@ namespace PngRows {
 bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, std::size_t bytes);
 
 // Writes RGBA pixels as Format_ARGB32_Premultiplied: opaque pixels are only
-// reordered, the others premultiplied exactly as Qt does it.
-void ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels);
+// reordered, the others premultiplied exactly as Qt does it. Returns whether
+// every pixel was opaque.
+bool ToArgb32Premultiplied(const std::uint8_t* rgba, std::uint32_t* out, std::size_t pixels);
 
 }  // namespace PngRows

@@ -64,6 +64,9 @@ public:
         return decompressor_ && !input_.IsEmpty() && !rows_.IsEmpty() && !zeros_.IsEmpty();
     }
 
+    // Whether every pixel this worker wrote is fully opaque.
+    bool Opaque() const { return opaque_; }
+
     // Inflates, checks and unfilters a segment into its rows of the picture.
     bool Decode(const Segment& segment, std::uint8_t* pixels, std::uint32_t& adler) {
         if (!CrcMatches(segment.chunk, segment.chunkSize, segment.crc)) return false;
@@ -97,7 +100,7 @@ public:
             if (!PngRows::Unfilter(filter, line + 1, above, stride_)) return false;
             auto* out = reinterpret_cast<std::uint32_t*>(
                 pixels + stride_ * std::size_t(segment.firstRow + y));
-            PngRows::ToArgb32Premultiplied(line + 1, out, stride_ / kPixel);
+            if (!PngRows::ToArgb32Premultiplied(line + 1, out, stride_ / kPixel)) opaque_ = false;
         }
         return true;
     }
@@ -108,6 +111,7 @@ private:
     MappedBuffer rows_;
     MappedBuffer zeros_;
     std::size_t stride_ = 0;
+    bool opaque_ = true;
 };
 
 SegmentedPngDecoder::SegmentedPngDecoder(QByteArrayView file) {
@@ -209,7 +213,8 @@ bool SegmentedPngDecoder::Plan(QByteArrayView file) {
     return rows == std::uint64_t(height_);
 }
 
-QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel) const {
+QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel,
+                                   bool* opaque) const {
     if (!IsSegmented()) return {};
     const std::size_t stride = kPixel * std::size_t(width_);
     MappedBuffer pixels(stride * std::size_t(height_));
@@ -224,6 +229,7 @@ QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel)
     std::vector<std::uint32_t> adlers(segments_.size());
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
+    std::atomic<bool> allOpaque{true};
     auto work = [&] {
         Worker worker(largestDeflate, largestRows, stride);
         if (!worker.IsReady()) failed = true;
@@ -232,6 +238,7 @@ QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel)
             if (i >= segments_.size()) break;
             if (!worker.Decode(segments_[i], pixels.Data(), adlers[i])) failed = true;
         }
+        if (!worker.Opaque()) allOpaque = false;
     };
 
     // Helpers share the segments with this thread. A helper's failure comes
@@ -270,6 +277,8 @@ QImage SegmentedPngDecoder::Decode(int threads, const std::atomic<bool>& cancel)
         adler = std::uint32_t(adler32_combine(
             adler, adlers[i], z_off_t((stride + 1) * std::size_t(segments_[i].rows))));
     if (adler != adler_) return {};
+
+    if (opaque) *opaque = allOpaque;
 
     return MappedImage::Adopt(std::move(pixels), QSize(width_, height_), qsizetype(stride),
                               QImage::Format_ARGB32_Premultiplied);

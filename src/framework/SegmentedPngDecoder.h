@@ -27,8 +27,10 @@ public:
 
     // Decodes on up to `threads` threads, the calling one included. Null when
     // the file isn't one this decoder takes, on any fault, when memory runs
-    // out, and when `cancel` is set meanwhile.
-    QImage Decode(int threads, const std::atomic<bool>& cancel) const;
+    // out, and when `cancel` is set meanwhile. `opaque`, when given, tells
+    // whether every pixel came out fully opaque: found on the way, it spares
+    // a pass over the whole picture later.
+    QImage Decode(int threads, const std::atomic<bool>& cancel, bool* opaque = nullptr) const;
 
 private:
     struct Segment {

@@ -24,8 +24,11 @@ void TBitmap::SetImage(QImage image) {
     if (OnChange) OnChange();
 }
 
-void TBitmap::Adopt(QImage image) {
+void TBitmap::Adopt(QImage image, bool opaque) {
     image_ = Normalised(std::move(image));
+    if (!opaque || image_.isNull()) return;
+    opaqueKey_ = image_.cacheKey();
+    opaque_ = true;
 }
 
 bool TBitmap::IsOpaque() const {

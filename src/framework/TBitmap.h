@@ -35,8 +35,9 @@ public:
 private:
     friend class TBitmapItem;
     // Takes pixels the picture already stood for (a compressed picture
-    // decoded at first use): nobody watching sees a change.
-    void Adopt(QImage image);
+    // decoded at first use): nobody watching sees a change. A decoder that
+    // saw every pixel opaque says so, and IsOpaque needn't look again.
+    void Adopt(QImage image, bool opaque = false);
     static QImage Normalised(QImage image);
 
     QImage image_;

@@ -13,7 +13,8 @@ TBitmapItem::~TBitmapItem() = default;
 
 TBitmap& TBitmapItem::Bitmap() {
     if (!compressed_.isEmpty()) {
-        QImage image = decode_ ? decode_->Take() : QImage();
+        bool opaque = false;
+        QImage image = decode_ ? decode_->Take(&opaque) : QImage();
         decode_.reset();
         if (image.isNull()) {
             QBuffer buffer(&compressed_);
@@ -23,7 +24,7 @@ TBitmap& TBitmapItem::Bitmap() {
         if (image.isNull()) qWarning("A picture stored with the window can't be decoded.");
         // The compressed copy is not needed again, whatever the outcome.
         ReleaseCompressed();
-        bitmap_.Adopt(std::move(image));
+        bitmap_.Adopt(std::move(image), opaque);
     }
     return bitmap_;
 }

@@ -52,7 +52,9 @@ QRectF TImage::OpaqueCover() {
         return {};
     const double scale = DisplayScale();
     TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale));
-    if (!item || !item->Bitmap().IsOpaque()) return {};
+    // A picture not decoded yet covers nothing so far: asking would wait for
+    // it before the rest of the window is painted.
+    if (!item || !item->IsDecoded() || !item->Bitmap().IsOpaque()) return {};
     const QRectF picture = sceneTransform().mapRect(PictureRect(scale));
     // Inwards to whole logical pixels: the picture's edges lie on device
     // pixels, which at fractional scales fall inside logical ones.
