@@ -209,6 +209,11 @@ private slots:
         initApplicationForTests();
         QCOMPARE(QCoreApplication::applicationName(), QStringLiteral("Tidemark"));
         QCOMPARE(QCoreApplication::applicationVersion(), QStringLiteral("1.0.0.0"));
+        // The icon comes once a window has shown its first frame.
+        TestWindow w;
+        QTRY_VERIFY(!QGuiApplication::windowIcon().isNull());
+        QCOMPARE(w.form().View()->windowIcon().cacheKey(),
+                 QGuiApplication::windowIcon().cacheKey());
         const QList<QSize> sizes = QGuiApplication::windowIcon().availableSizes();
         for (int size : {16, 24, 32, 48, 256}) QVERIFY(sizes.contains(QSize(size, size)));
     }

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
+#include <utility>
 
 #include "Exception.h"
 #include "TAccessibleFactory.h"
@@ -53,13 +55,25 @@ void TApplication::Initialize() {
     QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("tidemark"));
+    // Reading the icon's pictures wakes Qt's picture readers, a dozen
+    // milliseconds before the first frame; it waits until that is shown.
+    iconPending_ = true;
+    TPlatformStyle::Select(TPlatformStyle::ForThisSystem());
+    TAccessibleFactory::Install();
+}
+
+void TApplication::WindowShown() {
+    if (!std::exchange(iconPending_, false)) return;
+    // After the frame has reached the screen, not inside its paint.
+    QTimer::singleShot(0, qApp, [this] { Guard(SetWindowIcon); });
+}
+
+void TApplication::SetWindowIcon() {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 256})
         icon.addFile(QStringLiteral(":/tidemark/icon/tidemark-%1.png").arg(size),
                      QSize(size, size));
     QGuiApplication::setWindowIcon(icon);
-    TPlatformStyle::Select(TPlatformStyle::ForThisSystem());
-    TAccessibleFactory::Install();
 }
 
 void TApplication::Run() {

@@ -17,6 +17,8 @@ public:
     TApplication();
 
     void Initialize();
+    // A window has shown its first frame.
+    void WindowShown();
     // Records a window to create when Run starts; nothing is created yet.
     template <class T>
     void CreateForm(T*& reference) {
@@ -65,8 +67,11 @@ private:
     void Present(const TMessageBoxRequest& request) noexcept;
     QWidget* Owner() const;
 
+    static void SetWindowIcon();
+
     std::vector<std::function<TForm*()>> pendingForms_;
     TForm* mainForm_ = nullptr;
+    bool iconPending_ = false;
     int exitCode_ = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
+#include <utility>
 
 #include "TApplication.h"
 #include "TControl.h"
@@ -31,6 +32,11 @@ TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene),
 
 QPointF TFormView::RoundToLogicalPixels(QPointF point) {
     return {std::nearbyint(point.x()), std::nearbyint(point.y())};
+}
+
+void TFormView::paintEvent(QPaintEvent* event) {
+    QGraphicsView::paintEvent(event);
+    if (!std::exchange(shown_, true)) Application->Guard([] { Application->WindowShown(); });
 }
 
 void TFormView::drawBackground(QPainter* painter, const QRectF& rect) {

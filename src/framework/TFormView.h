@@ -18,6 +18,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void drawBackground(QPainter* painter, const QRectF& rect) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -33,6 +34,7 @@ private:
     void DeliverRounded(QMouseEvent* event, Deliver deliver);
 
     TForm& form_;
+    bool shown_ = false;
     // The button whose press the scene has heard and not yet its release.
     Qt::MouseButton pressedButton_ = Qt::NoButton;
 };
