@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QResource>
 
+#include "BackgroundDecode.h"
 #include "Exception.h"
 #include "TAction.h"
 #include "TActionList.h"
@@ -21,6 +22,17 @@
 namespace DV = DescriptionValues;
 
 namespace {
+
+// A picture the description names, read ahead and, when it decodes in the
+// background, decoding already.
+struct PreparedPicture {
+    QByteArray bytes;
+    std::unique_ptr<BackgroundDecode> decode;
+};
+
+QString PictureKey(const QString& path) {
+    return QStringLiteral("picture:") + path;
+}
 
 const QStringList kXY{QStringLiteral("X"), QStringLiteral("Y")};
 
@@ -171,30 +183,47 @@ void RegisterVisuals(TClassRegistry& registry) {
                     image.SetWrapMode(
                         DV::Enum<TImageWrapMode>(v, context, name, {{"Fit", TImageWrapMode::Fit}}));
                 })
-        .Custom(QStringLiteral("MultiResBitmap"), [](TImage& image, const QJsonValue& v,
-                                                     TLoadContext& context, const QString& name) {
-            if (!v.isArray())
-                context.Fail(QStringLiteral("property \"%1\" must be a list").arg(name));
+        .Custom(QStringLiteral("MultiResBitmap"),
+                [](TImage& image, const QJsonValue& v, TLoadContext& context, const QString& name) {
+                    if (!v.isArray())
+                        context.Fail(QStringLiteral("property \"%1\" must be a list").arg(name));
+                    const QString folder = QFileInfo(context.Source()).path();
+                    for (const QJsonValue& e : v.toArray()) {
+                        const QJsonObject entry =
+                            DV::Object(e, context, name,
+                                       {QStringLiteral("Scale"), QStringLiteral("Width"),
+                                        QStringLiteral("Height"), QStringLiteral("Picture")});
+                        const double scale = entry.contains(QStringLiteral("Scale"))
+                                                 ? DV::Number(entry.value(QStringLiteral("Scale")),
+                                                              context, name + ".Scale")
+                                                 : 1.0;
+                        if (scale <= 0)
+                            context.Fail(QStringLiteral("a picture's scale must be positive"));
+                        const QString file = DV::String(entry.value(QStringLiteral("Picture")),
+                                                        context, name + ".Picture");
+                        const QSize size(int(DV::Number(entry.value(QStringLiteral("Width")),
+                                                        context, name + ".Width")),
+                                         int(DV::Number(entry.value(QStringLiteral("Height")),
+                                                        context, name + ".Height")));
+                        const QString path = folder + u'/' + file;
+                        const auto prepared = context.Take<PreparedPicture>(PictureKey(path));
+                        image.MultiResBitmap()
+                            .Add(float(scale))
+                            .SetCompressed(prepared ? prepared->bytes : ReadPicture(path, context),
+                                           size, prepared ? std::move(prepared->decode) : nullptr);
+                    }
+                })
+        .Prefetch(QStringLiteral("MultiResBitmap"), [](const QJsonValue& v, TLoadContext& context) {
             const QString folder = QFileInfo(context.Source()).path();
             for (const QJsonValue& e : v.toArray()) {
-                const QJsonObject entry =
-                    DV::Object(e, context, name,
-                               {QStringLiteral("Scale"), QStringLiteral("Width"),
-                                QStringLiteral("Height"), QStringLiteral("Picture")});
-                const double scale =
-                    entry.contains(QStringLiteral("Scale"))
-                        ? DV::Number(entry.value(QStringLiteral("Scale")), context, name + ".Scale")
-                        : 1.0;
-                if (scale <= 0) context.Fail(QStringLiteral("a picture's scale must be positive"));
-                const QString file =
-                    DV::String(entry.value(QStringLiteral("Picture")), context, name + ".Picture");
-                const QSize size(
-                    int(DV::Number(entry.value(QStringLiteral("Width")), context, name + ".Width")),
-                    int(DV::Number(entry.value(QStringLiteral("Height")), context,
-                                   name + ".Height")));
-                image.MultiResBitmap()
-                    .Add(float(scale))
-                    .SetCompressed(ReadPicture(folder + u'/' + file, context), size);
+                const QString file = e.toObject().value(QStringLiteral("Picture")).toString();
+                if (file.isEmpty()) continue;
+                const QString path = folder + u'/' + file;
+                auto prepared = std::make_shared<PreparedPicture>();
+                prepared->bytes = ReadPicture(path, context);
+                if (BackgroundDecode::Takes(prepared->bytes))
+                    prepared->decode = std::make_unique<BackgroundDecode>(prepared->bytes);
+                context.Keep(PictureKey(path), std::move(prepared));
             }
         });
 }

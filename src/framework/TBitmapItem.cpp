@@ -30,12 +30,19 @@ TBitmap& TBitmapItem::Bitmap() {
 }
 
 void TBitmapItem::SetCompressed(QByteArray bytes, QSize recordedSize) {
+    SetCompressed(std::move(bytes), recordedSize, nullptr);
+}
+
+void TBitmapItem::SetCompressed(QByteArray bytes, QSize recordedSize,
+                                std::unique_ptr<BackgroundDecode> started) {
     decode_.reset();
     ReleaseCompressed();
     compressed_ = std::move(bytes);
     recordedSize_ = recordedSize;
     bitmap_.Adopt(QImage());
-    if (BackgroundDecode::Takes(compressed_))
+    if (started)
+        decode_ = std::move(started);
+    else if (BackgroundDecode::Takes(compressed_))
         decode_ = std::make_unique<BackgroundDecode>(compressed_);
     if (bitmap_.OnChange) bitmap_.OnChange();
 }

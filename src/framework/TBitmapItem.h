@@ -29,6 +29,9 @@ public:
 
     // Keeps a compressed picture for decoding at first use.
     void SetCompressed(QByteArray bytes, QSize recordedSize);
+    // The same, taking over a decode already started on these same bytes.
+    void SetCompressed(QByteArray bytes, QSize recordedSize,
+                       std::unique_ptr<BackgroundDecode> started);
     // The size the description recorded for the compressed picture.
     QSize RecordedSize() const { return recordedSize_; }
 

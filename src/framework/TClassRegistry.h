@@ -54,6 +54,11 @@ public:
         };
         return *this;
     }
+    // Work for a property to start before the window is built.
+    TClassBuilder& Prefetch(const QString& name, TClassInfo::TPrefetch prefetch) {
+        info_.Prefetches[name] = std::move(prefetch);
+        return *this;
+    }
     // A property kept in the description for the designer, with no effect.
     TClassBuilder& DesignOnly(const QString& name) {
         info_.Properties[name] = [](TComponent&, const QJsonValue&, TLoadContext&) {};

@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QtDebug>
 
 #include "Exception.h"
 #include "TClassRegistry.h"
@@ -45,14 +46,40 @@ void TDescriptionLoader::Load(TForm& root, const QByteArray& description, const 
     if (!info->IsInstance(&root))
         context.Fail(QStringLiteral("the window is not of class \"%1\"").arg(className));
 
+    // Slow work the description asks for (decoding the chart) runs on other
+    // cores while the window is built.
+    Prefetch(entry, context);
+
     created_.clear();
     root.SetName(name);
     root.BeginLoading();
     Apply(root, entry, context);
     context.Leave();
     context.RunFixups();
+    // A prefetch its setter didn't find did its work for nothing.
+    for (const QString& key : context.Untaken())
+        qWarning("Work started ahead for %s was not used.", qPrintable(key));
     for (TComponent* component : created_) component->Loaded();
     root.Loaded();
+}
+
+void TDescriptionLoader::Prefetch(const QJsonObject& entry, TLoadContext& context) const {
+    // Only a head start: anything amiss is left for the building pass to
+    // report in its place.
+    const TClassInfo* info = registry_.Find(entry.value(QStringLiteral("class")).toString());
+    const QJsonObject properties = entry.value(QStringLiteral("properties")).toObject();
+    if (info) {
+        for (auto it = properties.begin(); it != properties.end(); ++it) {
+            const TClassInfo::TPrefetch* prefetch = info->FindPrefetch(it.key());
+            if (!prefetch) continue;
+            try {
+                (*prefetch)(it.value(), context);
+            } catch (const EDescriptionError&) {
+            }
+        }
+    }
+    for (const QJsonValue& child : entry.value(QStringLiteral("children")).toArray())
+        if (child.isObject()) Prefetch(child.toObject(), context);
 }
 
 void TDescriptionLoader::Apply(TComponent& component, const QJsonObject& entry,

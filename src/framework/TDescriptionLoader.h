@@ -22,6 +22,8 @@ public:
     void Load(TForm& root, const QByteArray& description, const QString& source);
 
 private:
+    // Runs the prefetches of every entry, ahead of building any component.
+    void Prefetch(const QJsonObject& entry, TLoadContext& context) const;
     void Apply(TComponent& component, const QJsonObject& entry, TLoadContext& context);
     void CreateChildren(TComponent& parent, const QJsonObject& entry, TLoadContext& context);
 

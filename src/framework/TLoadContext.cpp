@@ -32,3 +32,9 @@ void TLoadContext::RunFixups() {
 TComponent* TLoadContext::Find(const QString& name) const {
     return root_.FindComponent(name);
 }
+
+QStringList TLoadContext::Untaken() const {
+    QStringList keys;
+    for (const auto& [key, work] : prefetched_) keys << key;
+    return keys;
+}

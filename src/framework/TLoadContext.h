@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <map>
+#include <memory>
 #include <vector>
 
 class TForm;
@@ -26,6 +29,23 @@ public:
     void RunFixups();
     TComponent* Find(const QString& name) const;
 
+    // What a prefetch started, kept under a key for the property's setter;
+    // whatever no setter takes is dropped with the context.
+    template <class T>
+    void Keep(const QString& key, std::shared_ptr<T> work) {
+        prefetched_[key] = std::move(work);
+    }
+    template <class T>
+    std::shared_ptr<T> Take(const QString& key) {
+        const auto it = prefetched_.find(key);
+        if (it == prefetched_.end()) return nullptr;
+        auto work = std::static_pointer_cast<T>(std::move(it->second));
+        prefetched_.erase(it);
+        return work;
+    }
+    // Keys of prefetched work no setter took.
+    QStringList Untaken() const;
+
 private:
     struct Frame {
         QString name;
@@ -35,4 +55,5 @@ private:
     QString source_;
     std::vector<Frame> frames_;
     std::vector<std::function<void()>> fixups_;
+    std::map<QString, std::shared_ptr<void>> prefetched_;
 };
