@@ -54,9 +54,7 @@ void BenchWindow::SetChartViewSize(int width, int height) {
 }
 
 QRect BenchWindow::ChartViewRect() const {
-    const TImage& view = *Form1->Image1;
-    return QRectF(view.LocalToAbsolute(QPointF(0, 0)), QSizeF(view.Width(), view.Height()))
-        .toAlignedRect();
+    return Form1->Image1->sceneBoundingRect().toAlignedRect();
 }
 
 QImage::Format BenchWindow::BackingFormat() const {

@@ -411,10 +411,7 @@ private slots:
         form.Panel1->InsertChild(counter);
         QTest::qWait(50);
 
-        const TImage& chart = *form.Image1;
-        const QRect chartArea =
-            QRectF(chart.LocalToAbsolute(QPointF(0, 0)), QSizeF(chart.Width(), chart.Height()))
-                .toAlignedRect();
+        const QRect chartArea = form.Image1->sceneBoundingRect().toAlignedRect();
         QCOMPARE(chartArea.top(), 57);
         counter->paints = 0;
         w.viewport()->repaint(chartArea);

@@ -30,11 +30,16 @@ struct PreparedPicture {
     std::unique_ptr<BackgroundDecode> decode;
 };
 
+const QStringList kXY{QStringLiteral("X"), QStringLiteral("Y")};
+
+// Pictures are named relative to the description.
+QString PicturePath(const TLoadContext& context, const QString& file) {
+    return QFileInfo(context.Source()).path() + u'/' + file;
+}
+
 QString PictureKey(const QString& path) {
     return QStringLiteral("picture:") + path;
 }
-
-const QStringList kXY{QStringLiteral("X"), QStringLiteral("Y")};
 
 // A picture stored with the description: mapped in place when it is an
 // uncompressed resource, so the only copy is the one the program carries.
@@ -47,6 +52,13 @@ QByteArray ReadPicture(const QString& path, TLoadContext& context) {
     if (!file.open(QIODevice::ReadOnly))
         context.Fail(QStringLiteral("cannot read the picture \"%1\"").arg(path));
     return file.readAll();
+}
+
+// The picture read ahead by the prefetch, or read now.
+PreparedPicture TakePicture(const QString& path, TLoadContext& context) {
+    if (const auto prepared = context.Take<PreparedPicture>(PictureKey(path)))
+        return std::move(*prepared);
+    return {ReadPicture(path, context), nullptr};
 }
 
 void RegisterControl(TClassRegistry& registry) {
@@ -187,7 +199,6 @@ void RegisterVisuals(TClassRegistry& registry) {
                 [](TImage& image, const QJsonValue& v, TLoadContext& context, const QString& name) {
                     if (!v.isArray())
                         context.Fail(QStringLiteral("property \"%1\" must be a list").arg(name));
-                    const QString folder = QFileInfo(context.Source()).path();
                     for (const QJsonValue& e : v.toArray()) {
                         const QJsonObject entry =
                             DV::Object(e, context, name,
@@ -205,20 +216,18 @@ void RegisterVisuals(TClassRegistry& registry) {
                                                         context, name + ".Width")),
                                          int(DV::Number(entry.value(QStringLiteral("Height")),
                                                         context, name + ".Height")));
-                        const QString path = folder + u'/' + file;
-                        const auto prepared = context.Take<PreparedPicture>(PictureKey(path));
+                        PreparedPicture picture = TakePicture(PicturePath(context, file), context);
                         image.MultiResBitmap()
                             .Add(float(scale))
-                            .SetCompressed(prepared ? prepared->bytes : ReadPicture(path, context),
-                                           size, prepared ? std::move(prepared->decode) : nullptr);
+                            .SetCompressed(std::move(picture.bytes), size,
+                                           std::move(picture.decode));
                     }
                 })
         .Prefetch(QStringLiteral("MultiResBitmap"), [](const QJsonValue& v, TLoadContext& context) {
-            const QString folder = QFileInfo(context.Source()).path();
             for (const QJsonValue& e : v.toArray()) {
                 const QString file = e.toObject().value(QStringLiteral("Picture")).toString();
                 if (file.isEmpty()) continue;
-                const QString path = folder + u'/' + file;
+                const QString path = PicturePath(context, file);
                 auto prepared = std::make_shared<PreparedPicture>();
                 prepared->bytes = ReadPicture(path, context);
                 if (BackgroundDecode::Takes(prepared->bytes))

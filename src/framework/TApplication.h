@@ -17,7 +17,7 @@ public:
     TApplication();
 
     void Initialize();
-    // A window has shown its first frame.
+    // A window has shown a frame; what waits for the first one follows.
     void WindowShown();
     // Records a window to create when Run starts; nothing is created yet.
     template <class T>

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <cmath>
-#include <utility>
 
 #include "TApplication.h"
 #include "TControl.h"
@@ -36,7 +35,7 @@ QPointF TFormView::RoundToLogicalPixels(QPointF point) {
 
 void TFormView::paintEvent(QPaintEvent* event) {
     QGraphicsView::paintEvent(event);
-    if (!std::exchange(shown_, true)) Application->Guard([] { Application->WindowShown(); });
+    Application->Guard([] { Application->WindowShown(); });
 }
 
 void TFormView::drawBackground(QPainter* painter, const QRectF& rect) {

@@ -34,7 +34,6 @@ private:
     void DeliverRounded(QMouseEvent* event, Deliver deliver);
 
     TForm& form_;
-    bool shown_ = false;
     // The button whose press the scene has heard and not yet its release.
     Qt::MouseButton pressedButton_ = Qt::NoButton;
 };
