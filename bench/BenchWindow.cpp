@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "Unit1.h"
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "PngFileWriter.h"
 #include "ProcessStatus.h"
 #include "TiffFileWriter.h"
-#include "framework/MappedImage.h"
-#include "framework/PictureDecoder.h"
-#include "framework/PictureSize.h"
-#include "framework/TBitmap.h"
+#include "picture/memory/MappedImage.h"
+#include "picture/PictureDecoder.h"
+#include "picture/inspect/PictureSize.h"
+#include "framework/stock/TBitmap.h"
 
 namespace {
 

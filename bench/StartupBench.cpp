@@ -16,7 +16,7 @@
 #include "BenchMath.h"
 #include "BenchTable.h"
 #include "ChildProcess.h"
-#include "framework/SegmentedPngDecoder.h"
+#include "picture/segmented/SegmentedPngDecoder.h"
 
 namespace {
 

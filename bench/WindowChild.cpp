@@ -10,8 +10,8 @@
 #include "PaintProbe.h"
 #include "ProcessStatus.h"
 #include "Unit1.h"
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 
 #include "ProcessStatus.h"
 #include "Unit1.h"
-#include "framework/TImage.h"
+#include "framework/stock/TImage.h"
 
 namespace {
 

@@ -7,9 +7,11 @@
 #                      clang and TIDEMARK_SANITIZE. The code under test then
 #                      carries the coverage instrumentation the fuzzers steer by.
 #
-# Included after the chart generator: it is a build step whose output the
-# tests compare against, not code the program runs, and it would only make
-# every sanitizer build a few minutes longer.
+# tidemark_instrument_from_here() turns them on for every target defined after
+# it. The chart generator comes before: it is a build step whose output the
+# tests compare against, not code the program runs, and instrumenting it would
+# only make every sanitizer build a few minutes longer. It still links the
+# picture library, so it links the runtimes (TIDEMARK_SANITIZER_LINK_FLAGS).
 
 option(TIDEMARK_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(TIDEMARK_FUZZ "Build the fuzz targets (clang's libFuzzer; needs TIDEMARK_SANITIZE)" OFF)
@@ -29,10 +31,9 @@ if(TIDEMARK_SANITIZE)
         message(FATAL_ERROR "TIDEMARK_SANITIZE is for gcc and clang")
     endif()
     set(TIDEMARK_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all)
-    add_compile_options(${TIDEMARK_SANITIZER_FLAGS} -fno-omit-frame-pointer)
-    add_link_options(${TIDEMARK_SANITIZER_FLAGS})
+    set(TIDEMARK_SANITIZER_LINK_FLAGS ${TIDEMARK_SANITIZER_FLAGS})
     if(TIDEMARK_FUZZ)
-        add_compile_options(-fsanitize=fuzzer-no-link)
+        list(APPEND TIDEMARK_SANITIZER_LINK_FLAGS -fsanitize=fuzzer-no-link)
     endif()
 
     # What every program of this tree runs with. Qt and the system libraries
@@ -43,3 +44,13 @@ if(TIDEMARK_SANITIZE)
         "UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1"
         "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0")
 endif()
+
+macro(tidemark_instrument_from_here)
+    if(TIDEMARK_SANITIZE)
+        add_compile_options(${TIDEMARK_SANITIZER_FLAGS} -fno-omit-frame-pointer)
+        add_link_options(${TIDEMARK_SANITIZER_FLAGS})
+        if(TIDEMARK_FUZZ)
+            add_compile_options(-fsanitize=fuzzer-no-link)
+        endif()
+    endif()
+endmacro()

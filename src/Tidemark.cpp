@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "Unit1.h"
-#include "framework/TApplication.h"
+#include "framework/window/TApplication.h"
 
 int main(int, char* argv[]) {
     // The program takes no command line; Qt must not read one either.

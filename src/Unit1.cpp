@@ -3,8 +3,8 @@
 #include <mutex>
 
 #include "controls/ControlClasses.h"
-#include "framework/FrameworkClasses.h"
-#include "framework/TClassRegistry.h"
+#include "framework/stock/FrameworkClasses.h"
+#include "framework/loader/TClassRegistry.h"
 #include "navigation/HeadingRule.h"
 #include "navigation/MotionStep.h"
 

@@ -1,17 +1,17 @@
 #pragma once
 
-#include "controls/TArcDial.h"
-#include "controls/TSpinBox.h"
-#include "controls/TSwitch.h"
-#include "framework/TActionList.h"
-#include "framework/TButton.h"
-#include "framework/TEllipse.h"
-#include "framework/TForm.h"
-#include "framework/TImage.h"
-#include "framework/TOpenDialog.h"
-#include "framework/TPanel.h"
-#include "framework/TTakePhotoFromLibraryAction.h"
-#include "framework/TTimer.h"
+#include "controls/dial/TArcDial.h"
+#include "controls/spinbox/TSpinBox.h"
+#include "controls/switch/TSwitch.h"
+#include "framework/stock/TActionList.h"
+#include "framework/stock/TButton.h"
+#include "framework/stock/TEllipse.h"
+#include "framework/window/TForm.h"
+#include "framework/stock/TImage.h"
+#include "framework/stock/TOpenDialog.h"
+#include "framework/stock/TPanel.h"
+#include "framework/stock/TTakePhotoFromLibraryAction.h"
+#include "framework/stock/TTimer.h"
 
 // The main window: a tool strip above a chart, and a ship marker that the
 // handlers below steer. Everything else about it is in its description.

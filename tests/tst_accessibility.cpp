@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "TestWindow.h"
-#include "controls/TSpinBoxEditor.h"
-#include "framework/TAccessibleEvents.h"
-#include "framework/TFormView.h"
+#include "controls/spinbox/TSpinBoxEditor.h"
+#include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <limits>
 
 #include "TestWindow.h"
-#include "framework/TClassRegistry.h"
-#include "framework/TDescriptionLoader.h"
-#include "framework/TFormView.h"
+#include "framework/loader/TClassRegistry.h"
+#include "framework/loader/TDescriptionLoader.h"
+#include "framework/window/TFormView.h"
 #include "navigation/HeadingRule.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "PictureFiles.h"
 #include "TestWindow.h"
-#include "framework/Exception.h"
-#include "framework/TFormView.h"
-#include "framework/TPhotoLibraryService.h"
-#include "framework/TPlatformServices.h"
+#include "framework/core/Exception.h"
+#include "framework/window/TFormView.h"
+#include "framework/stock/TPhotoLibraryService.h"
+#include "framework/stock/TPlatformServices.h"
 
 using namespace PictureFiles;
 

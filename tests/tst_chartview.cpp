@@ -10,9 +10,9 @@
 
 #include "SegmentedPngBuilder.h"
 #include "TestWindow.h"
-#include "framework/Fitting.h"
-#include "framework/TImage.h"
-#include "framework/TPanel.h"
+#include "framework/stock/Fitting.h"
+#include "framework/stock/TImage.h"
+#include "framework/stock/TPanel.h"
 
 namespace {
 

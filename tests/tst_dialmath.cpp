@@ -2,7 +2,7 @@
 #include <cmath>
 #include <limits>
 
-#include "controls/DialMath.h"
+#include "controls/dial/DialMath.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <stdexcept>
 
 #include "TestWindow.h"
-#include "framework/Exception.h"
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
+#include "framework/core/Exception.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 

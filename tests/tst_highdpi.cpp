@@ -7,7 +7,7 @@
 #include <numbers>
 
 #include "TestWindow.h"
-#include "framework/TFormView.h"
+#include "framework/window/TFormView.h"
 
 // The window as it is drawn at one display scale, the one QT_SCALE_FACTOR
 // gives this run; the test is registered once for each scale people use.

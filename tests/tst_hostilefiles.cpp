@@ -11,7 +11,7 @@
 
 #include "PictureFiles.h"
 #include "TestWindow.h"
-#include "framework/TFormView.h"
+#include "framework/window/TFormView.h"
 
 using namespace PictureFiles;
 

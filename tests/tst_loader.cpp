@@ -2,9 +2,9 @@
 #include <QTest>
 
 #include "TestWindow.h"
-#include "framework/Exception.h"
-#include "framework/TClassRegistry.h"
-#include "framework/TDescriptionLoader.h"
+#include "framework/core/Exception.h"
+#include "framework/loader/TClassRegistry.h"
+#include "framework/loader/TDescriptionLoader.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "PictureFiles.h"
 #include "ProcessMemory.h"
 #include "TestWindow.h"
-#include "framework/Exception.h"
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
+#include "framework/core/Exception.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 using namespace PictureFiles;
 

@@ -7,8 +7,8 @@
 #include "JpegFileWriter.h"
 #include "PictureFiles.h"
 #include "PngFileWriter.h"
-#include "framework/PictureSize.h"
-#include "framework/TBitmap.h"
+#include "picture/inspect/PictureSize.h"
+#include "framework/stock/TBitmap.h"
 
 using namespace PictureFiles;
 

@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include "PictureFiles.h"
-#include "framework/PictureSize.h"
-#include "framework/TBitmap.h"
+#include "picture/inspect/PictureSize.h"
+#include "framework/stock/TBitmap.h"
 
 using namespace PictureFiles;
 

@@ -13,8 +13,8 @@
 #include "PngFileWriter.h"
 #include "ProcessStatus.h"
 #include "TiffFileWriter.h"
-#include "framework/PictureSize.h"
-#include "framework/TBitmap.h"
+#include "picture/inspect/PictureSize.h"
+#include "framework/stock/TBitmap.h"
 
 using namespace PictureFiles;
 

@@ -16,12 +16,12 @@
 #include "PictureFiles.h"
 #include "PngFileWriter.h"
 #include "TiffFileWriter.h"
-#include "framework/JpegStreamDecoder.h"
-#include "framework/PictureFormat.h"
-#include "framework/PictureSize.h"
-#include "framework/PngStreamDecoder.h"
-#include "framework/TBitmap.h"
-#include "framework/TiffStreamDecoder.h"
+#include "picture/streams/JpegStreamDecoder.h"
+#include "picture/inspect/PictureFormat.h"
+#include "picture/inspect/PictureSize.h"
+#include "picture/streams/PngStreamDecoder.h"
+#include "framework/stock/TBitmap.h"
+#include "picture/streams/TiffStreamDecoder.h"
 
 using namespace PictureFiles;
 

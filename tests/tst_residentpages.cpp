@@ -6,7 +6,7 @@
 
 #include "ProcessStatus.h"
 #include "Unit1.h"
-#include "framework/ResidentPages.h"
+#include "picture/memory/ResidentPages.h"
 
 namespace {
 

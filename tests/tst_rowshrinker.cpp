@@ -1,7 +1,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 
-#include "framework/RowShrinker.h"
+#include "picture/rows/RowShrinker.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 
 #include "SegmentedPngBuilder.h"
 #include "Unit1.h"
-#include "framework/PictureDecoder.h"
-#include "framework/SegmentedPngDecoder.h"
-#include "framework/TBitmapItem.h"
+#include "picture/PictureDecoder.h"
+#include "picture/segmented/SegmentedPngDecoder.h"
+#include "framework/stock/TBitmapItem.h"
 
 using Fault = SegmentedPngBuilder::Fault;
 Q_DECLARE_METATYPE(SegmentedPngBuilder::Fault)

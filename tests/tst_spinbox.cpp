@@ -9,11 +9,11 @@
 #include <cmath>
 
 #include "TestWindow.h"
-#include "controls/TSpinBoxEditor.h"
-#include "framework/TClassRegistry.h"
-#include "framework/TDescriptionLoader.h"
-#include "framework/TFormView.h"
-#include "framework/TOpenDialog.h"
+#include "controls/spinbox/TSpinBoxEditor.h"
+#include "framework/loader/TClassRegistry.h"
+#include "framework/loader/TDescriptionLoader.h"
+#include "framework/window/TFormView.h"
+#include "framework/stock/TOpenDialog.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <random>
 
-#include "controls/TSpinBoxEngine.h"
+#include "controls/spinbox/TSpinBoxEngine.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "TestWindow.h"
-#include "controls/SwitchMath.h"
-#include "framework/TFormView.h"
+#include "controls/switch/SwitchMath.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 

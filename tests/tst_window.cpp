@@ -3,9 +3,9 @@
 #include <QTimer>
 
 #include "TestWindow.h"
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
-#include "framework/TPlatformStyle.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 
 #include <QLineEdit>
 
-#include "TAccessibleArcDial.h"
-#include "TAccessibleSpinBox.h"
-#include "TAccessibleSpinBoxEdit.h"
-#include "TAccessibleSwitch.h"
-#include "TArcDial.h"
-#include "TSpinBox.h"
-#include "TSwitch.h"
-#include "framework/TAccessibleFactory.h"
+#include "controls/dial/TAccessibleArcDial.h"
+#include "controls/spinbox/TAccessibleSpinBox.h"
+#include "controls/spinbox/TAccessibleSpinBoxEdit.h"
+#include "controls/switch/TAccessibleSwitch.h"
+#include "controls/dial/TArcDial.h"
+#include "controls/spinbox/TSpinBox.h"
+#include "controls/switch/TSwitch.h"
+#include "framework/accessibility/TAccessibleFactory.h"
 
 void RegisterControlAccessibility() {
     TAccessibleFactory::Add([](QObject* object) -> QAccessibleInterface* {

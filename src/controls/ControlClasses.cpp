@@ -1,10 +1,10 @@
 #include "ControlClasses.h"
 
 #include "ControlAccessibility.h"
-#include "TArcDial.h"
-#include "TSpinBox.h"
-#include "TSwitch.h"
-#include "framework/TClassRegistry.h"
+#include "controls/dial/TArcDial.h"
+#include "controls/spinbox/TSpinBox.h"
+#include "controls/switch/TSwitch.h"
+#include "framework/loader/TClassRegistry.h"
 
 namespace DV = DescriptionValues;
 

@@ -16,8 +16,8 @@
 #include <cstdlib>
 
 #include "FuzzArguments.h"
-#include "controls/TArcDial.h"
-#include "framework/TApplication.h"
+#include "controls/dial/TArcDial.h"
+#include "framework/window/TApplication.h"
 
 namespace {
 

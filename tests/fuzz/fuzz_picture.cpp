@@ -13,10 +13,10 @@
 #include <string>
 
 #include "FuzzArguments.h"
-#include "framework/Exception.h"
-#include "framework/PictureDecoder.h"
-#include "framework/PictureSize.h"
-#include "framework/TBitmap.h"
+#include "framework/core/Exception.h"
+#include "picture/PictureDecoder.h"
+#include "picture/inspect/PictureSize.h"
+#include "framework/stock/TBitmap.h"
 
 namespace {
 

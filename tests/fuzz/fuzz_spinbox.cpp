@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "controls/TSpinBoxEngine.h"
+#include "controls/spinbox/TSpinBoxEngine.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "ProcessStatus.h"
-#include "framework/Exception.h"
-#include "framework/TBitmap.h"
+#include "framework/core/Exception.h"
+#include "framework/stock/TBitmap.h"
 
 namespace PictureFiles {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "framework/PngSegmentIndex.h"
+#include "picture/segmented/PngSegmentIndex.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QGraphicsView>
 #include <QTest>
 
-#include "framework/TApplication.h"
-#include "framework/TFormView.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 void initApplicationForTests() {
     static bool done = false;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Unit1.h"
-#include "framework/TMessageBoxRequest.h"
+#include "framework/window/TMessageBoxRequest.h"
 
 class QWidget;
 

@@ -7,7 +7,7 @@
 #include "IdatStream.h"
 #include "PngChunkFile.h"
 #include "PngRowFilter.h"
-#include "PngSegmentIndex.h"
+#include "picture/segmented/PngSegmentIndex.h"
 
 namespace {
 

@@ -1,0 +1,130 @@
+#include "TArcDial.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <cmath>
+#include <numbers>
+#include <utility>
+
+#include "framework/window/TAccessibleEvents.h"
+
+namespace {
+
+const QColor kShadeTop(0xFF, 0xFF, 0xFF);
+const QColor kShadeMiddle(0xF0, 0xF0, 0xF0);
+const QColor kShadeBottom(0xD4, 0xD4, 0xD4);
+const QColor kDotOutline(0xCC, 0xCC, 0xCC);
+constexpr double kDotDiameter = 5;
+constexpr double kDotInset = 4.5;
+
+}  // namespace
+
+TArcDial::TArcDial(TComponent* owner) : TControl(owner) {
+    SetSize(30, 30);
+}
+
+void TArcDial::SetValue(float value) {
+    if (!std::isfinite(value)) return;
+    if (DialMath::WrappedFraction(value) == position_.Fraction) return;
+    const DialMath::Position next = DialMath::Place(value, frequency_);
+    if (DialMath::SamePosition(next.Degrees, position_.Degrees)) return;
+    position_ = next;
+    Repaint();
+    TAccessibleEvents::ValueChanged(this, double(Value()));
+    Notify();
+}
+
+void TArcDial::SetFrequency(float frequency) {
+    if (!std::isfinite(frequency) || frequency == frequency_) return;
+    frequency_ = frequency;
+}
+
+void TArcDial::SetTracking(bool tracking) {
+    tracking_ = tracking;
+}
+
+void TArcDial::SetShowValue(bool showValue) {
+    if (showValue == showValue_) return;
+    showValue_ = showValue;
+    Repaint();
+}
+
+void TArcDial::Notify() {
+    if (pressed_ && !tracking_) {
+        heldBack_ = true;
+        return;
+    }
+    if (!IsLoading() && OnChange) OnChange(this);
+}
+
+QRectF TArcDial::Disc() const {
+    const double diameter = std::min(Width(), Height());
+    return {(Width() - diameter) / 2, (Height() - diameter) / 2, diameter, diameter};
+}
+
+void TArcDial::Paint(QPainter& painter) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF disc = Disc();
+    const double diameter = disc.width();
+    QLinearGradient shade(disc.topLeft(), disc.bottomLeft());
+    shade.setColorAt(0, kShadeTop);
+    shade.setColorAt(0.5, kShadeMiddle);
+    shade.setColorAt(1, kShadeBottom);
+    painter.setBrush(shade);
+    // Half a pixel in, so the whole outline lies on the disc and its outer
+    // edge is the disc's.
+    painter.setPen(QPen(kShadeBottom, 1));
+    painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
+
+    const double radians = double(Value()) * std::numbers::pi / 180.0;
+    const double reach = diameter / 2 - kDotInset;
+    const QPointF dot(disc.center().x() + reach * std::cos(radians),
+                      disc.center().y() - reach * std::sin(radians));
+    painter.setBrush(Qt::black);
+    painter.setPen(QPen(kDotOutline, 1));
+    const double inner = (kDotDiameter - 1) / 2;
+    painter.drawEllipse(dot, inner, inner);
+
+    if (!showValue_) return;
+    QFont font = painter.font();
+    font.setPointSizeF(9);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(disc, Qt::AlignCenter, DialMath::ValueText(Value()));
+}
+
+void TArcDial::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
+    TControl::MouseDown(button, shift, x, y);
+    if (button != TMouseButton::mbLeft) return;
+    pressed_ = true;
+    heldBack_ = false;
+    positionAtPress_ = position_;
+}
+
+void TArcDial::MouseMove(TShiftState shift, float x, float y) {
+    if (!pressed_ || !(shift & ssLeft)) return;
+    const float angle = DialMath::PointerAngle(x - Width() / 2, y - Height() / 2);
+    if (!DialMath::MovesDial(Value(), angle)) return;
+    SetValue(angle);
+}
+
+void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
+    if (button != TMouseButton::mbLeft || !pressed_) return;
+    pressed_ = false;
+    const float valueAtPress = positionAtPress_.Value();
+    if (std::exchange(heldBack_, false) && Value() != valueAtPress) Notify();
+    // Once more for the drag as a whole, so a listener that only cares where
+    // the dial came to rest hears of it even with Tracking on.
+    if (Value() != valueAtPress) Notify();
+}
+
+void TArcDial::DoMouseCaptureLost() {
+    if (!pressed_) return;
+    pressed_ = false;
+    // The drag was cut short, typically by a modal box; announcing from in
+    // there could open another. Changes nobody heard of are taken back.
+    if (!std::exchange(heldBack_, false)) return;
+    position_ = positionAtPress_;
+    Repaint();
+    TAccessibleEvents::ValueChanged(this, double(Value()));
+}

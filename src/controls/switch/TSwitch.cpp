@@ -1,0 +1,193 @@
+#include "TSwitch.h"
+
+#include <QGraphicsView>
+#include <QPainter>
+#include <QScopeGuard>
+#include <QVariantAnimation>
+#include <cmath>
+
+#include "SwitchMath.h"
+#include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TApplication.h"
+
+namespace {
+
+constexpr double kTrackCorner = 10;
+constexpr double kOutline = 2;
+constexpr double kKnobMargin = 5;
+// Concentric with the track's corners.
+constexpr double kKnobCorner = kTrackCorner - kKnobMargin;
+
+const QColor kOffOutline(0x33, 0x33, 0x33);
+const QColor kOffOutlineHot(0x00, 0x00, 0x00);
+const QColor kOnFill(0x00, 0x72, 0xD5);
+const QColor kOnFillHot(0x48, 0x9F, 0xE5);
+const QColor kOffKnob(0x17, 0x17, 0x17);
+const QColor kOnKnob(0xFF, 0xFF, 0xFF);
+const QColor kDisabledTrack(0xCC, 0xCC, 0xCC);
+const QColor kDisabledOnKnob(0xA0, 0xA0, 0xA0);
+
+// Straight edges that fall between device pixels blur at fractional display
+// scales. Puts a rectangle's corner on a device pixel and gives it a whole
+// number of device pixels, never more than it had, so a moving knob keeps
+// its size.
+QRectF SnapToDevice(const QTransform& device, const QRectF& rect) {
+    if (device.type() > QTransform::TxScale || !device.isInvertible()) return rect;
+    const QRectF d = device.mapRect(rect);
+    const QRectF snapped(std::round(d.left()), std::round(d.top()), std::floor(d.width() + 1e-3),
+                         std::floor(d.height() + 1e-3));
+    return device.inverted().mapRect(snapped);
+}
+
+// The outline's width in logical pixels, a whole number of device pixels.
+double OutlineWidth(const QTransform& device) {
+    if (device.type() > QTransform::TxScale || device.m11() <= 0) return kOutline;
+    return std::max(1.0, std::round(kOutline * device.m11())) / device.m11();
+}
+
+}  // namespace
+
+TSwitch::TSwitch(TComponent* owner) : TControl(owner), slide_(new QVariantAnimation(this)) {
+    QObject::connect(slide_, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
+        Application->Guard([&] { SlideStep(v.toFloat()); });
+    });
+    QObject::connect(slide_, &QAbstractAnimation::finished, this,
+                     [this] { Application->Guard([&] { SlideDone(); }); });
+}
+
+void TSwitch::SetIsChecked(bool checked) {
+    if (checked == isChecked_) return;
+    // Code has the last word over a gesture in progress.
+    slide_->stop();
+    pressed_ = false;
+    dragging_ = false;
+    thumbFree_ = false;
+    ChangeState(checked);
+}
+
+bool TSwitch::IsSliding() const {
+    return slide_->state() != QAbstractAnimation::Stopped;
+}
+
+void TSwitch::ChangeState(bool checked) {
+    isChecked_ = checked;
+    Repaint();
+    QAccessible::State changed;
+    changed.checked = true;
+    TAccessibleEvents::StateChanged(this, changed);
+    if (!IsLoading() && OnSwitch) OnSwitch(this);
+}
+
+bool TSwitch::IsShowing() const {
+    if (IsLoading() || !scene() || !isVisible()) return false;
+    for (const QGraphicsView* view : scene()->views())
+        if (view->isVisible()) return true;
+    return false;
+}
+
+void TSwitch::SlideFrom(float from) {
+    slide_->stop();
+    const float to = EndFor(isChecked_);
+    const int duration = SwitchMath::SlideMilliseconds(to - from, Travel());
+    if (from == to || duration <= 0 || !IsShowing()) {
+        thumbFree_ = false;
+        Repaint();
+        return;
+    }
+    slide_->setDuration(duration);
+    slide_->setStartValue(from);
+    slide_->setEndValue(to);
+    thumbLeft_ = from;
+    thumbFree_ = true;
+    slide_->start();
+}
+
+void TSwitch::SlideStep(float left) {
+    thumbLeft_ = left;
+    Repaint();
+}
+
+void TSwitch::SlideDone() {
+    thumbFree_ = false;
+    Repaint();
+}
+
+void TSwitch::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
+    TControl::MouseDown(button, shift, x, y);
+    if (button != TMouseButton::mbLeft) return;
+    slide_->stop();
+    pressed_ = true;
+    dragging_ = false;
+    thumbLeft_ = EndFor(isChecked_);
+    thumbFree_ = true;
+    grabOffset_ = x - thumbLeft_;
+    lastPointer_ = QPointF(x, y);
+    Repaint();
+}
+
+void TSwitch::MouseMove(TShiftState shift, float x, float y) {
+    if (!pressed_) return;
+    const bool touch = shift.testFlag(ssTouch);
+    if (!SwitchMath::CountsAsMovement(touch, x, y, float(lastPointer_.x()),
+                                      float(lastPointer_.y())))
+        return;
+    dragging_ = true;
+    // The thumb keeps its grab under the pointer, held inside the box, so its
+    // side of the middle always matches what the release will decide.
+    thumbLeft_ = SwitchMath::HoldInside(x - grabOffset_, ThumbLength(), Width());
+    lastPointer_ = QPointF(x, y);
+    Repaint();
+}
+
+void TSwitch::MouseUp(TMouseButton button, TShiftState, float x, float) {
+    if (button != TMouseButton::mbLeft || !pressed_) return;
+    pressed_ = false;
+    const bool next =
+        SwitchMath::StateAtRelease(isChecked_, dragging_, x, grabOffset_, ThumbLength(), Width());
+    // The thumb goes home even if the handler fails; if the handler set the
+    // state itself, the thumb is already there.
+    const auto settle = qScopeGuard([this] {
+        dragging_ = false;
+        SlideFrom(ThumbLeft());
+    });
+    if (next != isChecked_) ChangeState(next);
+}
+
+void TSwitch::DoMouseCaptureLost() {
+    if (!pressed_) return;
+    // Without a release nothing is decided; the thumb returns to its end.
+    pressed_ = false;
+    dragging_ = false;
+    SlideFrom(ThumbLeft());
+}
+
+void TSwitch::Paint(QPainter& painter) {
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QTransform device = painter.deviceTransform();
+    const bool enabled = AbsoluteEnabled();
+    const bool hot = enabled && IsMouseOver();
+    const float left = ThumbLeft();
+
+    const QRectF track = SnapToDevice(device, LocalRect());
+    if (SwitchMath::TrackShowsOn(left, ThumbLength(), Width())) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(!enabled ? kDisabledTrack : hot ? kOnFillHot : kOnFill);
+        painter.drawRoundedRect(track, kTrackCorner, kTrackCorner);
+    } else {
+        const double pen = OutlineWidth(device);
+        const double inset = pen / 2;
+        painter.setPen(QPen(!enabled ? kDisabledTrack : hot ? kOffOutlineHot : kOffOutline, pen));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(track.adjusted(inset, inset, -inset, -inset), kTrackCorner - inset,
+                                kTrackCorner - inset);
+    }
+
+    const QRectF square(left, 0, ThumbLength(), ThumbLength());
+    const QRectF knob = square.adjusted(kKnobMargin, kKnobMargin, -kKnobMargin, -kKnobMargin);
+    if (knob.width() <= 0 || knob.height() <= 0) return;
+    QColor knobColour = isChecked_ ? kOnKnob : kOffKnob;
+    if (!enabled) knobColour = isChecked_ ? kDisabledOnKnob : kDisabledTrack;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(knobColour);
+    painter.drawRoundedRect(SnapToDevice(device, knob), kKnobCorner, kKnobCorner);
+}

@@ -1,0 +1,155 @@
+#include "RowShrinker.h"
+
+#include <algorithm>
+
+#include "picture/memory/MappedImage.h"
+
+namespace {
+
+constexpr int kChannels = 4;
+
+}  // namespace
+
+RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
+    : source_(source), target_(target), alpha_(alpha) {
+    if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
+        target.height() > source.height() || source.width() > MaxSourceWidth)
+        return;
+    // Fresh memory with huge pages: for a picture of tens of megabytes, the
+    // first write into 4 KiB pages took a third of the whole load.
+    QImage image = MappedImage::Create(target, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return;
+    if (Shrinking()) {
+        const int width = target.width();
+        row_.resize(size_t(source.width()));
+        spans_.resize(size_t(width));
+        rowSums_.resize(size_t(width) * kChannels);
+        sums_.assign(size_t(width) * kChannels, 0.0);
+        const uint64_t from = uint64_t(source.width()), to = uint64_t(width);
+        for (uint64_t x = 0; x < to; ++x) {
+            // The column covers [x * from, (x + 1) * from) and source pixel
+            // i covers [i * to, (i + 1) * to).
+            const uint64_t low = x * from, high = (x + 1) * from;
+            Span& span = spans_[x];
+            span.first = int(low / to);
+            span.last = int((high - 1) / to);
+            span.firstWeight = uint32_t(std::min<uint64_t>((span.first + 1) * to, high) - low);
+            span.lastWeight = uint32_t(high - uint64_t(span.last) * to);
+        }
+        scale_ = 1.0 / (double(source.width()) * double(source.height()));
+    }
+    image_ = std::move(image);
+    bits_ = image_.bits();
+    bytesPerLine_ = image_.bytesPerLine();
+}
+
+QRgb* RowShrinker::Row() {
+    if (!IsValid() || IsComplete()) return nullptr;
+    if (Shrinking()) return row_.data();
+    return reinterpret_cast<QRgb*>(bits_ + rowsIn_ * bytesPerLine_);
+}
+
+void RowShrinker::Commit() {
+    QRgb* row = Row();
+    if (!row) return;
+    Premultiply(row);
+    const int y = rowsIn_++;
+    if (!Shrinking()) return;
+    SumRow(row);
+    // The source row covers [y * to, (y + 1) * to) and the destination row
+    // being built ends at (rowsOut_ + 1) * from; a row can't straddle more
+    // than one end, as the destination is never taller than the source.
+    const uint64_t to = uint64_t(target_.height()), from = uint64_t(source_.height());
+    const uint64_t top = uint64_t(y) * to, bottom = top + to;
+    const uint64_t end = uint64_t(rowsOut_ + 1) * from;
+    if (bottom < end) {
+        Accumulate(to);
+    } else {
+        Accumulate(end - top);
+        Emit();
+        if (bottom > end) Accumulate(bottom - end);
+    }
+}
+
+QImage RowShrinker::Take() {
+    if (!IsValid() || !IsComplete()) return {};
+    bits_ = nullptr;
+    return std::move(image_);
+}
+
+void RowShrinker::Premultiply(QRgb* row) const {
+    if (alpha_ != Alpha::Straight) return;
+    for (QRgb* end = row + source_.width(); row != end; ++row)
+        if (qAlpha(*row) != 255) *row = qPremultiply(*row);
+}
+
+namespace {
+
+// A pixel's four channels spread over two words, a channel in each 32-bit
+// half (blue and green, red and alpha), so that sums and weights apply to
+// two channels at once without carrying into each other: no sum here
+// exceeds 255 x MaxSourceWidth.
+struct Wide {
+    uint64_t blueGreen = 0;
+    uint64_t redAlpha = 0;
+};
+
+inline Wide Spread(QRgb p) {
+    return {(p & 0xFF) | (uint64_t(p & 0xFF00) << 24),
+            ((p >> 16) & 0xFF) | (uint64_t(p & 0xFF000000) << 8)};
+}
+
+}  // namespace
+
+void RowShrinker::SumRow(const QRgb* row) {
+    const uint64_t whole = uint64_t(target_.width());
+    int32_t* out = rowSums_.data();
+    for (const Span& span : spans_) {
+        const Wide first = Spread(row[span.first]);
+        uint64_t blueGreen = first.blueGreen * span.firstWeight;
+        uint64_t redAlpha = first.redAlpha * span.firstWeight;
+        if (span.last > span.first) {
+            uint64_t middleBlueGreen = 0, middleRedAlpha = 0;
+            for (int i = span.first + 1; i < span.last; ++i) {
+                const Wide p = Spread(row[i]);
+                middleBlueGreen += p.blueGreen;
+                middleRedAlpha += p.redAlpha;
+            }
+            const Wide last = Spread(row[span.last]);
+            blueGreen += middleBlueGreen * whole + last.blueGreen * span.lastWeight;
+            redAlpha += middleRedAlpha * whole + last.redAlpha * span.lastWeight;
+        }
+        out[0] = int32_t(blueGreen & 0xFFFFFFFF);
+        out[1] = int32_t(blueGreen >> 32);
+        out[2] = int32_t(redAlpha & 0xFFFFFFFF);
+        out[3] = int32_t(redAlpha >> 32);
+        out += kChannels;
+    }
+}
+
+void RowShrinker::Accumulate(uint64_t weight) {
+    const double w = double(weight);
+    const int32_t* in = rowSums_.data();
+    double* sums = sums_.data();
+    const size_t count = sums_.size();
+    for (size_t i = 0; i < count; ++i) sums[i] += w * in[i];
+}
+
+void RowShrinker::Emit() {
+    uchar* out = bits_ + rowsOut_ * bytesPerLine_;
+    const double* in = sums_.data();
+    const double scale = scale_;
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // The sums' order, blue, green, red, alpha, is QRgb's in memory: one
+    // plain loop over every channel, which compilers turn into vector code.
+    const size_t count = sums_.size();
+    for (size_t i = 0; i < count; ++i) out[i] = uchar(int32_t(in[i] * scale + 0.5));
+#else
+    for (int x = 0; x < target_.width(); ++x, in += kChannels)
+        reinterpret_cast<QRgb*>(out)[x] =
+            qRgba(int32_t(in[2] * scale + 0.5), int32_t(in[1] * scale + 0.5),
+                  int32_t(in[0] * scale + 0.5), int32_t(in[3] * scale + 0.5));
+#endif
+    std::fill(sums_.begin(), sums_.end(), 0.0);
+    ++rowsOut_;
+}
