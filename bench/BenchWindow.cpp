@@ -5,6 +5,7 @@
 #include <QGraphicsView>
 #include <QTest>
 
+#include "ProgramIdentity.h"
 #include "Unit1.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TFormView.h"
@@ -22,7 +23,10 @@ void Settle() {
 
 BenchWindow::BenchWindow() {
     static bool initialised = false;
-    if (!initialised) Application->Initialize();
+    if (!initialised) {
+        ProgramIdentity::Apply();
+        Application->Initialize();
+    }
     initialised = true;
     Form1 = new TForm1(Application);
     Form1->Show();

@@ -9,6 +9,7 @@
 
 #include "PaintProbe.h"
 #include "ProcessStatus.h"
+#include "ProgramIdentity.h"
 #include "Unit1.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TFormView.h"
@@ -51,6 +52,7 @@ int Chart(char* program, bool memory) {
         Finish(memory, end);
     };
     probe.Install();
+    ProgramIdentity::Apply();
     Application->Initialize();
     Application->CreateForm(Form1);
     Application->Run();

@@ -2,9 +2,11 @@
 
 #include <mutex>
 
+#include "controls/ControlAccessibility.h"
 #include "controls/ControlClasses.h"
-#include "framework/stock/FrameworkClasses.h"
+#include "framework/accessibility/TAccessibleFactory.h"
 #include "framework/loader/TClassRegistry.h"
+#include "framework/stock/FrameworkClasses.h"
 #include "navigation/HeadingRule.h"
 #include "navigation/MotionStep.h"
 
@@ -20,6 +22,8 @@ void RegisterUnit1Classes() {
         RegisterFrameworkClasses(registry);
         RegisterControlClasses(registry);
         registry.Register<TForm1>(QStringLiteral("TForm1"), QStringLiteral("TForm"));
+        TAccessibleFactory::Install();
+        RegisterControlAccessibility();
     });
 }
 

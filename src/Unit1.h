@@ -6,12 +6,12 @@
 #include "framework/stock/TActionList.h"
 #include "framework/stock/TButton.h"
 #include "framework/stock/TEllipse.h"
-#include "framework/window/TForm.h"
 #include "framework/stock/TImage.h"
 #include "framework/stock/TOpenDialog.h"
 #include "framework/stock/TPanel.h"
 #include "framework/stock/TTakePhotoFromLibraryAction.h"
 #include "framework/stock/TTimer.h"
+#include "framework/window/TForm.h"
 
 // The main window: a tool strip above a chart, and a ship marker that the
 // handlers below steer. Everything else about it is in its description.
@@ -46,7 +46,8 @@ private:
     void ApplyHeading();
 };
 
-// Makes every class the window's description names known to the loader.
+// Makes every class the window's description names known to the loader, and
+// to assistive technology.
 void RegisterUnit1Classes();
 
 extern TForm1* Form1;

@@ -1,6 +1,5 @@
 #include "ControlClasses.h"
 
-#include "ControlAccessibility.h"
 #include "controls/dial/TArcDial.h"
 #include "controls/spinbox/TSpinBox.h"
 #include "controls/switch/TSwitch.h"
@@ -53,6 +52,4 @@ void RegisterControlClasses(TClassRegistry& registry) {
         .Property(QStringLiteral("Text"), &TSpinBox::SetText)
         .Event(QStringLiteral("OnChange"), &TSpinBox::OnChange)
         .Event(QStringLiteral("OnChangeTracking"), &TSpinBox::OnChangeTracking);
-
-    RegisterControlAccessibility();
 }

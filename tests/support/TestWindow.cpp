@@ -3,6 +3,7 @@
 #include <QGraphicsView>
 #include <QTest>
 
+#include "ProgramIdentity.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TFormView.h"
 
@@ -10,6 +11,7 @@ void initApplicationForTests() {
     static bool done = false;
     if (done) return;
     done = true;
+    ProgramIdentity::Apply();
     Application->Initialize();
 }
 

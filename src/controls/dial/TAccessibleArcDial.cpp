@@ -6,7 +6,7 @@ TAccessibleArcDial::TAccessibleArcDial(TArcDial* dial)
     : TAccessibleValueControl(dial, QAccessible::Dial) {}
 
 TArcDial* TAccessibleArcDial::Dial() const {
-    return dynamic_cast<TArcDial*>(Control());
+    return qobject_cast<TArcDial*>(Control());
 }
 
 QVariant TAccessibleArcDial::currentValue() const {

@@ -7,6 +7,8 @@
 // excluded to 180 included, counter-clockwise from its own 3 o'clock. It
 // never takes the keyboard focus, and keys and the wheel pass it by.
 class TArcDial : public TControl {
+    Q_OBJECT
+
 public:
     explicit TArcDial(TComponent* owner);
 

@@ -9,7 +9,7 @@ TAccessibleSpinBox::TAccessibleSpinBox(TSpinBox* box)
     : TAccessibleValueControl(box, QAccessible::SpinBox) {}
 
 TSpinBox* TAccessibleSpinBox::Box() const {
-    return dynamic_cast<TSpinBox*>(Control());
+    return qobject_cast<TSpinBox*>(Control());
 }
 
 bool TAccessibleSpinBox::Settable() const {
@@ -46,7 +46,7 @@ void TAccessibleSpinBox::doAction(const QString& name) {
     if (!Settable()) return;
     // The same steps as the plus and minus buttons.
     Later([up](TControl& control) {
-        auto* box = dynamic_cast<TSpinBox*>(&control);
+        auto* box = qobject_cast<TSpinBox*>(&control);
         if (!box || box->ReadOnly()) return;
         if (up)
             box->ValueInc();

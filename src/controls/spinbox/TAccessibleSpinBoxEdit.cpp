@@ -16,7 +16,8 @@ TAccessibleSpinBoxEdit::TAccessibleSpinBoxEdit(QLineEdit* edit)
 TSpinBox* TAccessibleSpinBoxEdit::HostOf(QObject* object) {
     const auto* edit = qobject_cast<QLineEdit*>(object);
     const QGraphicsProxyWidget* proxy = edit ? edit->graphicsProxyWidget() : nullptr;
-    return proxy ? dynamic_cast<TSpinBox*>(proxy->parentItem()) : nullptr;
+    QGraphicsItem* host = proxy ? proxy->parentItem() : nullptr;
+    return host ? qobject_cast<TSpinBox*>(host->toGraphicsObject()) : nullptr;
 }
 
 QLineEdit* TAccessibleSpinBoxEdit::Edit() const {

@@ -20,6 +20,8 @@ enum class TVirtualKeyboardType { Default, NumberPad, DecimalPad, PhonePad, Emai
 // last committed number, never the text still being typed: typed text counts
 // only once Enter, a step, or the focus going to another control commits it.
 class TSpinBox : public TControl {
+    Q_OBJECT
+
 public:
     explicit TSpinBox(TComponent* owner);
     ~TSpinBox() override;

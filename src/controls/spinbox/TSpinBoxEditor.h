@@ -23,6 +23,8 @@ class TSpinBoxEngine;
 // through the engine; what the editor does itself (erasing, cutting,
 // undoing) comes back to the engine as a received text.
 class TSpinBoxEditor : public QObject {
+    Q_OBJECT
+
 public:
     TSpinBoxEditor(QGraphicsItem* host, TSpinBoxEngine& engine);
     ~TSpinBoxEditor() override;

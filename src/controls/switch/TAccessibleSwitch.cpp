@@ -8,7 +8,7 @@ TAccessibleSwitch::TAccessibleSwitch(TSwitch* control)
 QAccessible::State TAccessibleSwitch::state() const {
     QAccessible::State state = TAccessibleControl::state();
     state.checkable = true;
-    if (const auto* control = dynamic_cast<const TSwitch*>(Control()))
+    if (const auto* control = qobject_cast<const TSwitch*>(Control()))
         state.checked = control->IsChecked();
     return state;
 }
@@ -21,6 +21,6 @@ QStringList TAccessibleSwitch::actionNames() const {
 void TAccessibleSwitch::doAction(const QString& name) {
     if (name != toggleAction()) return TAccessibleControl::doAction(name);
     Later([](TControl& control) {
-        if (auto* sw = dynamic_cast<TSwitch*>(&control)) sw->SetIsChecked(!sw->IsChecked());
+        if (auto* sw = qobject_cast<TSwitch*>(&control)) sw->SetIsChecked(!sw->IsChecked());
     });
 }

@@ -9,6 +9,8 @@ class QVariantAnimation;
 // at the release by the side the thumb's centre would be on. Keys and the
 // wheel leave it alone.
 class TSwitch : public TControl {
+    Q_OBJECT
+
 public:
     explicit TSwitch(TComponent* owner);
 

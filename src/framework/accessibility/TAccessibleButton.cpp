@@ -6,7 +6,7 @@ TAccessibleButton::TAccessibleButton(TButton* button)
     : TAccessibleControl(button, QAccessible::Button) {}
 
 TButton* TAccessibleButton::Button() const {
-    return dynamic_cast<TButton*>(Control());
+    return qobject_cast<TButton*>(Control());
 }
 
 QString TAccessibleButton::DefaultName() const {
@@ -28,7 +28,7 @@ QStringList TAccessibleButton::actionNames() const {
 void TAccessibleButton::doAction(const QString& name) {
     if (name != pressAction()) return TAccessibleControl::doAction(name);
     Later([](TControl& control) {
-        if (auto* button = dynamic_cast<TButton*>(&control)) button->Click();
+        if (auto* button = qobject_cast<TButton*>(&control)) button->Click();
     });
 }
 

@@ -37,7 +37,7 @@ TAccessibleControl::TAccessibleControl(TControl* control, QAccessible::Role role
     : QAccessibleObject(control), role_(role) {}
 
 TControl* TAccessibleControl::Control() const {
-    return dynamic_cast<TControl*>(object());
+    return qobject_cast<TControl*>(object());
 }
 
 bool TAccessibleControl::isValid() const {

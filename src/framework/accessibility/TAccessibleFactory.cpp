@@ -1,8 +1,8 @@
 #include "TAccessibleFactory.h"
 
 #include <QAccessible>
-#include <QCoreApplication>
-#include <vector>
+#include <QApplication>
+#include <map>
 
 #include "TAccessibleApplication.h"
 #include "TAccessibleButton.h"
@@ -10,25 +10,26 @@
 #include "TAccessibleEllipse.h"
 #include "TAccessibleFormView.h"
 #include "TAccessibleImage.h"
-#include "framework/window/TApplication.h"
 #include "framework/stock/TButton.h"
 #include "framework/stock/TEllipse.h"
-#include "framework/window/TFormView.h"
 #include "framework/stock/TImage.h"
+#include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TApplication.h"
+#include "framework/window/TFormView.h"
 
 namespace {
 
-std::vector<TAccessibleFactory::Maker>& Makers() {
-    static std::vector<TAccessibleFactory::Maker> makers;
+std::map<QString, TAccessibleFactory::Maker>& Makers() {
+    static std::map<QString, TAccessibleFactory::Maker> makers;
     return makers;
 }
 
-template <class Object, class Interface>
-TAccessibleFactory::Maker MakerFor() {
-    return [](QObject* object) -> QAccessibleInterface* {
-        auto* known = dynamic_cast<Object*>(object);
-        return known ? new Interface(known) : nullptr;
-    };
+// A control whose description tells where it is must say so again when it
+// moves; the window layer that reports the move can't know which do.
+bool DescribesPlace(QObject* object) {
+    const auto* control =
+        dynamic_cast<const TAccessibleControl*>(QAccessible::queryAccessibleInterface(object));
+    return control && control->DescribesPlace();
 }
 
 }  // namespace
@@ -37,18 +38,25 @@ void TAccessibleFactory::Install() {
     static bool installed = false;
     if (installed) return;
     installed = true;
-    Add([](QObject* object) -> QAccessibleInterface* {
-        return object == qApp ? new TAccessibleApplication : nullptr;
-    });
-    Add(MakerFor<TFormView, TAccessibleFormView>());
-    Add(MakerFor<TButton, TAccessibleButton>());
-    Add(MakerFor<TImage, TAccessibleImage>());
-    Add(MakerFor<TEllipse, TAccessibleEllipse>());
+    Add(QString::fromLatin1(QApplication::staticMetaObject.className()),
+        [](QObject* object) -> QAccessibleInterface* {
+            return object == qApp ? new TAccessibleApplication : nullptr;
+        });
+    Add<TFormView, TAccessibleFormView>();
+    Add(QString::fromLatin1(TControl::staticMetaObject.className()),
+        [](QObject* object) -> QAccessibleInterface* {
+            auto* control = qobject_cast<TControl*>(object);
+            return control ? new TAccessibleControl(control, QAccessible::Pane) : nullptr;
+        });
+    Add<TButton, TAccessibleButton>();
+    Add<TImage, TAccessibleImage>();
+    Add<TEllipse, TAccessibleEllipse>();
+    TAccessibleEvents::DescribesPlace = DescribesPlace;
     QAccessible::installFactory(&TAccessibleFactory::Create);
 }
 
-void TAccessibleFactory::Add(Maker maker) {
-    Makers().push_back(std::move(maker));
+void TAccessibleFactory::Add(const QString& className, Maker maker) {
+    Makers()[className] = std::move(maker);
 }
 
 void TAccessibleFactory::Renew(QObject* object) {
@@ -56,17 +64,11 @@ void TAccessibleFactory::Renew(QObject* object) {
         QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
-QAccessibleInterface* TAccessibleFactory::Create(const QString&, QObject* object) {
-    // Qt asks for each class of the object's ancestry in turn, most derived
-    // first; ours answer at the first question, whatever the class name.
+QAccessibleInterface* TAccessibleFactory::Create(const QString& className, QObject* object) {
     QAccessibleInterface* made = nullptr;
     Application->Guard([&] {
-        const std::vector<Maker>& makers = Makers();
-        for (auto maker = makers.rbegin(); maker != makers.rend() && !made; ++maker)
-            made = (*maker)(object);
-        if (made) return;
-        if (auto* control = dynamic_cast<TControl*>(object))
-            made = new TAccessibleControl(control, QAccessible::Pane);
+        const auto maker = Makers().find(className);
+        if (maker != Makers().end()) made = maker->second(object);
     });
     return made;
 }

@@ -1,8 +1,8 @@
 #include "TAccessibleImage.h"
 
+#include "framework/stock/TImage.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TForm.h"
-#include "framework/stock/TImage.h"
 
 TAccessibleImage::TAccessibleImage(TImage* image)
     : TAccessibleControl(image, QAccessible::Graphic) {}
@@ -13,7 +13,7 @@ void* TAccessibleImage::interface_cast(QAccessible::InterfaceType type) {
 }
 
 QRect TAccessibleImage::PictureOnScreen() const {
-    auto* image = dynamic_cast<TImage*>(Control());
+    auto* image = qobject_cast<TImage*>(Control());
     if (!image) return {};
     QRect onScreen;
     // The first look at the picture may decode it, which can fail.

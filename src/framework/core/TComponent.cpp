@@ -21,7 +21,7 @@ void TComponent::DestroyComponents() {
 
 TComponent* TComponent::FindComponent(const QString& name) const {
     for (TComponent* component : components_)
-        if (component->Name().compare(name, Qt::CaseInsensitive) == 0) return component;
+        if (component->Name() == name) return component;
     return nullptr;
 }
 

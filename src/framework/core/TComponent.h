@@ -26,6 +26,9 @@ public:
 
     // Takes a child read from a description; the default refuses children.
     virtual void InsertChild(TComponent* child);
+    // The window that owns the component is closing; nothing of the
+    // component may run after it (a timer stops).
+    virtual void WindowClosing() {}
 
 protected:
     // Deletes every owned component now, last created first.

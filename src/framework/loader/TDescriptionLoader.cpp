@@ -5,10 +5,10 @@
 #include <QJsonParseError>
 #include <QtDebug>
 
-#include "framework/core/Exception.h"
 #include "TClassRegistry.h"
-#include "framework/window/TForm.h"
+#include "TDescriptionRoot.h"
 #include "TLoadContext.h"
+#include "framework/core/Exception.h"
 
 namespace {
 
@@ -27,7 +27,8 @@ QString Required(const QJsonObject& entry, const QString& key, TLoadContext& con
 
 TDescriptionLoader::TDescriptionLoader() : registry_(TClassRegistry::Instance()) {}
 
-void TDescriptionLoader::Load(TForm& root, const QByteArray& description, const QString& source) {
+void TDescriptionLoader::Load(TDescriptionRoot& root, const QByteArray& description,
+                              const QString& source) {
     TLoadContext context(root, source);
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(description, &error);
@@ -43,7 +44,8 @@ void TDescriptionLoader::Load(TForm& root, const QByteArray& description, const 
     context.Enter(name, className);
     const TClassInfo* info = registry_.Find(className);
     if (!info) context.Fail(QStringLiteral("unknown class \"%1\"").arg(className));
-    if (!info->IsInstance(&root))
+    TComponent& top = root.RootComponent();
+    if (!info->IsInstance(&top))
         context.Fail(QStringLiteral("the window is not of class \"%1\"").arg(className));
 
     // Slow work the description asks for (decoding the chart) runs on other
@@ -51,16 +53,20 @@ void TDescriptionLoader::Load(TForm& root, const QByteArray& description, const 
     Prefetch(entry, context);
 
     created_.clear();
-    root.SetName(name);
-    root.BeginLoading();
-    Apply(root, entry, context);
-    context.Leave();
+    top.SetName(name);
+    top.BeginLoading();
+    Apply(top, entry, context);
     context.RunFixups();
+    // A misspelt name would leave its field empty until the first handler
+    // that uses it.
+    for (const QString& field : root.UnboundFields())
+        context.Fail(QStringLiteral("no component named \"%1\" for the window's field").arg(field));
+    context.Leave();
     // A prefetch its setter didn't find did its work for nothing.
     for (const QString& key : context.Untaken())
         qWarning("Work started ahead for %s was not used.", qPrintable(key));
     for (TComponent* component : created_) component->Loaded();
-    root.Loaded();
+    top.Loaded();
 }
 
 void TDescriptionLoader::Prefetch(const QJsonObject& entry, TLoadContext& context) const {
@@ -128,7 +134,7 @@ void TDescriptionLoader::CreateChildren(TComponent& parent, const QJsonObject& e
         if (context.Find(name)) context.Fail(QStringLiteral("the name is already taken"));
 
         // The window owns every component, whatever its parent in the tree.
-        TComponent* component = info->Create(&context.Root());
+        TComponent* component = info->Create(&context.Root().RootComponent());
         component->SetName(name);
         component->BeginLoading();
         created_.push_back(component);

@@ -5,21 +5,23 @@
 #include <QString>
 #include <vector>
 
-class TForm;
 class TComponent;
+class TDescriptionRoot;
 class TClassRegistry;
 class TLoadContext;
 
-// Builds a window from its stored description: creates every component in
-// stored order through the class registry, sets its properties and binds its
-// events by name, then tells each that loading has finished. Anything the
-// program doesn't know fails with a message naming it and where it stands.
+// Builds a tree of components from its stored description: creates every
+// component in stored order through the class registry, sets its properties,
+// binds it to the root's field and its events to the root's handlers by name,
+// then tells each that loading has finished. Anything the program doesn't
+// know, and a field the description leaves without its component, fails with
+// a message naming it and where it stands.
 class TDescriptionLoader {
 public:
     TDescriptionLoader();
     explicit TDescriptionLoader(const TClassRegistry& registry) : registry_(registry) {}
 
-    void Load(TForm& root, const QByteArray& description, const QString& source);
+    void Load(TDescriptionRoot& root, const QByteArray& description, const QString& source);
 
 private:
     // Runs the prefetches of every entry, ahead of building any component.

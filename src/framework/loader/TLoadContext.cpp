@@ -2,8 +2,9 @@
 
 #include <QStringList>
 
+#include "TDescriptionRoot.h"
 #include "framework/core/Exception.h"
-#include "framework/window/TForm.h"
+#include "framework/core/TComponent.h"
 
 QString TLoadContext::Where() const {
     if (frames_.empty()) return source_;
@@ -30,7 +31,7 @@ void TLoadContext::RunFixups() {
 }
 
 TComponent* TLoadContext::Find(const QString& name) const {
-    return root_.FindComponent(name);
+    return root_.RootComponent().FindComponent(name);
 }
 
 QStringList TLoadContext::Untaken() const {

@@ -7,16 +7,17 @@
 #include <memory>
 #include <vector>
 
-class TForm;
 class TComponent;
+class TDescriptionRoot;
 
 // Where the description loader stands, for messages that point at the bad
 // entry, and what it must finish once every component exists.
 class TLoadContext {
 public:
-    TLoadContext(TForm& root, QString source) : root_(root), source_(std::move(source)) {}
+    TLoadContext(TDescriptionRoot& root, QString source)
+        : root_(root), source_(std::move(source)) {}
 
-    TForm& Root() const { return root_; }
+    TDescriptionRoot& Root() const { return root_; }
     const QString& Source() const { return source_; }
     QString Where() const;
     void Enter(const QString& name, const QString& className);
@@ -51,7 +52,7 @@ private:
         QString name;
         QString className;
     };
-    TForm& root_;
+    TDescriptionRoot& root_;
     QString source_;
     std::vector<Frame> frames_;
     std::vector<std::function<void()>> fixups_;

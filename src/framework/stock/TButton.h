@@ -11,6 +11,8 @@ class TAction;
 // released over it after a press on it, or on Enter or a plain Space while
 // it has the focus.
 class TButton : public TControl {
+    Q_OBJECT
+
 public:
     using TControl::TControl;
     ~TButton() override;

@@ -7,6 +7,8 @@
 // A filled and outlined ellipse inscribed in its box. Only the ellipse itself
 // takes presses; the corners of the box let them through.
 class TEllipse : public TControl {
+    Q_OBJECT
+
 public:
     using TControl::TControl;
 

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "framework/window/TControl.h"
 #include "TMultiResBitmap.h"
+#include "framework/window/TControl.h"
 
 enum class TImageWrapMode { Fit };
 
 // Shows one picture, as large as fits in the control with its aspect ratio,
 // centred; the bands beside it show what lies behind.
 class TImage : public TControl {
+    Q_OBJECT
+
 public:
     explicit TImage(TComponent* owner);
 

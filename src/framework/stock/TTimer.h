@@ -19,6 +19,7 @@ public:
     TNotifyEvent OnTimer;
 
     void Loaded() override;
+    void WindowClosing() override { SetEnabled(false); }
 
 private:
     void Update();

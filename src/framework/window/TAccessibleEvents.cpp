@@ -1,7 +1,5 @@
 #include "TAccessibleEvents.h"
 
-#include "framework/accessibility/TAccessibleControl.h"
-
 void TAccessibleEvents::Send(QObject* object, QAccessible::Event type) {
     QAccessibleEvent event(object, type);
     Deliver(&event);
@@ -38,7 +36,5 @@ void TAccessibleEvents::Moved(QObject* object) {
     if (!Listening()) return;
     Send(object, QAccessible::LocationChanged);
     // A description that tells where the control is goes stale with it.
-    const auto* control =
-        dynamic_cast<const TAccessibleControl*>(QAccessible::queryAccessibleInterface(object));
-    if (control && control->DescribesPlace()) Send(object, QAccessible::DescriptionChanged);
+    if (DescribesPlace(object)) Send(object, QAccessible::DescriptionChanged);
 }

@@ -24,6 +24,11 @@ public:
     static inline std::function<bool()> Listening = [] { return QAccessible::isActive(); };
     static inline std::function<void(QAccessibleEvent* event)> Deliver =
         [](QAccessibleEvent* event) { QAccessible::updateAccessibility(event); };
+    // Whether what assistive technology reads of an object tells where it
+    // is, so that a move makes it stale; the accessible interfaces answer.
+    static inline std::function<bool(QObject* object)> DescribesPlace = [](QObject*) {
+        return false;
+    };
 
 private:
     static void Send(QObject* object, QAccessible::Event type);

@@ -6,11 +6,10 @@
 #include <cstdio>
 #include <utility>
 
-#include "framework/core/Exception.h"
-#include "framework/accessibility/TAccessibleFactory.h"
 #include "TForm.h"
 #include "TFormView.h"
 #include "TPlatformStyle.h"
+#include "framework/core/Exception.h"
 
 namespace {
 
@@ -52,14 +51,10 @@ TApplication* const Application = &applicationInstance;
 TApplication::TApplication() : TComponent(nullptr), MessageBoxPresenter(ShowSystemMessageBox) {}
 
 void TApplication::Initialize() {
-    QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0.0"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("tidemark"));
     // Reading the icon's pictures wakes Qt's picture readers, a dozen
     // milliseconds before the first frame; it waits until that is shown.
     iconPending_ = true;
     TPlatformStyle::Select(TPlatformStyle::ForThisSystem());
-    TAccessibleFactory::Install();
 }
 
 void TApplication::WindowShown() {
@@ -69,10 +64,11 @@ void TApplication::WindowShown() {
 }
 
 void TApplication::SetWindowIcon() {
+    // A program keeps its icon among its resources, under its desktop id.
+    const QString id = QGuiApplication::desktopFileName();
     QIcon icon;
     for (int size : {16, 24, 32, 48, 256})
-        icon.addFile(QStringLiteral(":/tidemark/icon/tidemark-%1.png").arg(size),
-                     QSize(size, size));
+        icon.addFile(QStringLiteral(":/%1/icon/%1-%2.png").arg(id).arg(size), QSize(size, size));
     QGuiApplication::setWindowIcon(icon);
 }
 

@@ -4,8 +4,8 @@
 #include <QStringList>
 #include <vector>
 
-#include "framework/core/TComponent.h"
 #include "TPosition.h"
+#include "framework/core/TComponent.h"
 #include "framework/core/Types.h"
 
 class TForm;
@@ -16,6 +16,8 @@ class QGraphicsSceneMouseEvent;
 // window's vocabulary on top (Position, Align, RotationAngle, events) and is
 // the edge where Qt calls into our code, so no exception passes it.
 class TControl : public QGraphicsObject, public TComponent {
+    Q_OBJECT
+
 public:
     explicit TControl(TComponent* owner);
 

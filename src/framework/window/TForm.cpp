@@ -4,14 +4,13 @@
 #include <QGraphicsScene>
 #include <algorithm>
 
-#include "framework/core/Exception.h"
 #include "TAligner.h"
 #include "TApplication.h"
 #include "TControl.h"
-#include "framework/loader/TDescriptionLoader.h"
 #include "TFormView.h"
 #include "TPlatformStyle.h"
-#include "framework/stock/TTimer.h"
+#include "framework/core/Exception.h"
+#include "framework/loader/TDescriptionLoader.h"
 
 TForm::TForm(TComponent* owner)
     : TComponent(owner),
@@ -87,7 +86,7 @@ void TForm::Realign() {
 
 TControl* TForm::Focused() const {
     for (QGraphicsItem* item = scene_->focusItem(); item; item = item->parentItem())
-        if (auto* control = dynamic_cast<TControl*>(item)) return control;
+        if (auto* control = qobject_cast<TControl*>(item->toGraphicsObject())) return control;
     return nullptr;
 }
 
@@ -141,20 +140,8 @@ void TForm::SelectNext(bool forward) {
     SetFocused(list[size_t(index)], forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
-bool TForm::BindField(const QString& name, TComponent* component) {
-    const auto it = fields_.find(name);
-    if (it == fields_.end()) return true;  // a component without a field is fine
-    return it->second(component);
-}
-
-const THandler* TForm::FindHandler(const QString& name) const {
-    const auto it = handlers_.find(name);
-    return it == handlers_.end() ? nullptr : &it->second;
-}
-
 void TForm::Closing() {
-    for (TComponent* component : Components())
-        if (auto* timer = dynamic_cast<TTimer*>(component)) timer->SetEnabled(false);
+    for (TComponent* component : Components()) component->WindowClosing();
 }
 
 void TForm::LoadDescription(const QString& path) {

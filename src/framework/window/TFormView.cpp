@@ -44,7 +44,7 @@ void TFormView::drawBackground(QPainter* painter, const QRectF& rect) {
         // 3840 x 2160 filling it first took a fifth of a full repaint.
         QRectF covered;
         for (QGraphicsItem* item : scene()->items(rect, Qt::IntersectsItemBoundingRect)) {
-            if (auto* control = dynamic_cast<TControl*>(item)) {
+            if (auto* control = qobject_cast<TControl*>(item->toGraphicsObject())) {
                 const QRectF cover = control->OpaqueCover().intersected(rect);
                 if (cover.width() * cover.height() > covered.width() * covered.height())
                     covered = cover;

@@ -8,6 +8,8 @@ class TForm;
 // logical pixels, keeps the scene the size of the client area, and owns the
 // keys that move the focus.
 class TFormView : public QGraphicsView {
+    Q_OBJECT
+
 public:
     TFormView(TForm& form, QGraphicsScene* scene);
 
