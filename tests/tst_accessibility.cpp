@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "TestWindow.h"
+#include "SharedWindow.h"
 #include "controls/spinbox/TSpinBoxEditor.h"
 #include "framework/window/TAccessibleEvents.h"
 #include "framework/window/TFormView.h"
@@ -139,19 +139,11 @@ void checkTwoWays(QAccessibleInterface* parent) {
 class AccessibilityTest : public QObject {
     Q_OBJECT
 
-    // Opening the window costs about a second: a test function's rows share
-    // one, and so do the functions in a row that only look. Only one lives
-    // at a time.
-    std::unique_ptr<TestWindow> shared_;
-    QByteArray sharedFor_;
+    // A test function's rows share one window, and so do the functions in
+    // a row that only look.
+    SharedWindow shared_;
 
-    TestWindow& window() {
-        if (!shared_) {
-            shared_ = std::make_unique<TestWindow>();
-            sharedFor_ = Group();
-        }
-        return *shared_;
-    }
+    TestWindow& window() { return shared_.For(Group()); }
     static QByteArray Group() {
         static const QByteArrayList lookingOnly{"noAssistiveTechnologyOffscreen",
                                                 "theProgramListsItsWindowOnly",
@@ -166,10 +158,8 @@ class AccessibilityTest : public QObject {
     }
 
 private slots:
-    void init() {
-        if (shared_ && sharedFor_ != Group()) shared_.reset();
-    }
-    void cleanupTestCase() { shared_.reset(); }
+    void init() { shared_.KeepOnlyFor(Group()); }
+    void cleanupTestCase() { shared_.Close(); }
 
     void noAssistiveTechnologyOffscreen() {
         // Nothing listens offscreen, and asking Qt to switch it on changes

@@ -145,6 +145,20 @@ private slots:
         QTest::newRow("pictures not in a list")
             << describe(image.arg(R"({"Picture": "nowhere.png"})"))
             << R"(test.json: Form1.Image1 (TImage): property "MultiResBitmap" must be a list)";
+        // Every field the window publishes gets its component, by the exact
+        // name: a misspelt one fails at once, not at the first handler using
+        // it.
+        QTest::newRow("field without its component")
+            << describe(R"({"name": "Buton1", "class": "TButton"})")
+            << R"(test.json: Form1 (TTestForm): no component named "Button1" for the window's field)";
+        QTest::newRow("names match exactly, case included")
+            << describe(R"({"name": "button1", "class": "TButton"})")
+            << R"(test.json: Form1 (TTestForm): no component named "Button1" for the window's field)";
+        QTest::newRow("references match exactly, case included")
+            << describe(R"({"name": "ActionList1", "class": "TActionList", "children": [)"
+                        R"({"name": "Action1", "class": "TAction"}]}, )" +
+                        button.arg(R"("properties": {"Action": "action1"})"))
+            << R"(test.json: Form1.Button1 (TButton): no action named "action1")";
         QTest::newRow("not JSON") << QByteArray("{\"name\": ") << "";
     }
     void brokenDescriptionsNameTheFault() {

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "TestWindow.h"
+#include "SharedWindow.h"
 #include "controls/switch/SwitchMath.h"
 #include "framework/window/TFormView.h"
 
@@ -127,18 +127,13 @@ bool trackShowsOn(const QImage& image) {
 class SwitchTest : public QObject {
     Q_OBJECT
 
-    // Opening the window costs about a second, so the rows of a long table
-    // share one and start from a switch at rest. Only one window lives at a
-    // time: it goes before the next test function starts.
-    std::unique_ptr<TestWindow> shared_;
-    QByteArray sharedFor_;
+    // The rows of a long table share one window and start from a switch at
+    // rest.
+    SharedWindow shared_;
 
     TestWindow& sharedWindow(bool on) {
-        if (!shared_) {
-            shared_ = std::make_unique<TestWindow>();
-            sharedFor_ = QTest::currentTestFunction();
-        }
-        TSwitch* sw = shared_->form().Switch1;
+        TestWindow& w = shared_.For(QTest::currentTestFunction());
+        TSwitch* sw = w.form().Switch1;
         // A write from code ends any gesture or slide.
         sw->SetIsChecked(!on);
         sw->SetIsChecked(on);
@@ -146,14 +141,12 @@ class SwitchTest : public QObject {
             QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
             sw->scene()->sendEvent(sw, &leave);
         }
-        return *shared_;
+        return w;
     }
 
 private slots:
-    void init() {
-        if (shared_ && sharedFor_ != QTest::currentTestFunction()) shared_.reset();
-    }
-    void cleanupTestCase() { shared_.reset(); }
+    void init() { shared_.KeepOnlyFor(QTest::currentTestFunction()); }
+    void cleanupTestCase() { shared_.Close(); }
 
     // The rule on its own, with the half-pixel drags that real input can't
     // make. A press on the off thumb at 10 grabs it 10 from its edge; on the

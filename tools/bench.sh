@@ -8,8 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)" --target tidemark_bench
+cmake --preset default >/dev/null
+cmake --build --preset bench -j"$(nproc)"
 # Everything, the minute of timer steps included, unless told what to run.
 (($#)) || set -- --timer
 exec build/bench/tidemark_bench "$@"

@@ -18,9 +18,8 @@ targets=("$@")
 ((${#targets[@]})) || targets=(fuzz_picture fuzz_spinbox fuzz_dial)
 
 tools/install-deps.sh --test
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DTIDEMARK_SANITIZE=ON -DTIDEMARK_FUZZ=ON >/dev/null
-nice -n 19 cmake --build build-asan -j2 --target "${targets[@]}"
+cmake --preset asan >/dev/null
+nice -n 19 cmake --build --preset fuzzers -j2 --target "${targets[@]}"
 
 seeds() {
     case "$1" in

@@ -14,8 +14,9 @@ constexpr int kMostThreads = 8;
 
 }  // namespace
 
-bool BackgroundDecode::Takes(const QByteArray& bytes) {
-    return SegmentedPngDecoder(QByteArrayView(bytes)).IsSegmented();
+std::unique_ptr<BackgroundDecode> BackgroundDecode::Start(QByteArray bytes, int threads) {
+    if (!SegmentedPngDecoder(QByteArrayView(bytes)).IsSegmented()) return nullptr;
+    return std::make_unique<BackgroundDecode>(std::move(bytes), threads);
 }
 
 BackgroundDecode::BackgroundDecode(QByteArray bytes, int threads) : bytes_(std::move(bytes)) {

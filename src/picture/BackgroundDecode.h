@@ -4,6 +4,7 @@
 #include <QImage>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <thread>
 
 // Decodes a picture stored with a window on worker threads from the moment
@@ -12,10 +13,11 @@
 // way.
 class BackgroundDecode {
 public:
-    // Whether these bytes are worth starting for.
-    static bool Takes(const QByteArray& bytes);
+    // A decode of these bytes, started at once on up to `threads` threads (0
+    // for one a core), when they are laid out for it; otherwise none, and
+    // the picture is decoded the usual way at its first use.
+    static std::unique_ptr<BackgroundDecode> Start(QByteArray bytes, int threads = 0);
 
-    // Starts at once; decodes on up to `threads` threads, 0 for one a core.
     explicit BackgroundDecode(QByteArray bytes, int threads = 0);
     // Stops the workers early, and waits for them.
     ~BackgroundDecode();

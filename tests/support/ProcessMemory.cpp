@@ -1,8 +1,11 @@
 #include "ProcessMemory.h"
 
+#include <QFile>
+#include <QtGlobal>
+#ifdef Q_OS_LINUX
 #include <malloc.h>
 #include <unistd.h>
-#include <QFile>
+#endif
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TIDEMARK_ASAN 1
@@ -19,19 +22,25 @@
 namespace ProcessMemory {
 
 qint64 Resident() {
+#ifndef Q_OS_LINUX
+    return -1;
+#else
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly)) return -1;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     if (fields.size() < 2) return -1;
     return fields[1].toLongLong() * sysconf(_SC_PAGESIZE);
+#endif
 }
 
 qint64 HeapInUse() {
-#ifdef TIDEMARK_ASAN
+#if defined(TIDEMARK_ASAN)
     return qint64(__sanitizer_get_current_allocated_bytes());
-#else
+#elif defined(Q_OS_LINUX)
     const struct mallinfo2 info = mallinfo2();
     return qint64(info.uordblks + info.hblkhd);
+#else
+    return -1;
 #endif
 }
 

@@ -43,4 +43,12 @@ QJsonObject Object(const QJsonValue& value, TLoadContext& context, const QString
     return object;
 }
 
+std::pair<double, double> Pair(const QJsonValue& value, TLoadContext& context,
+                               const QString& property, const QString& first,
+                               const QString& second) {
+    const QJsonObject pair = Object(value, context, property, {first, second});
+    return {Number(pair.value(first), context, property + u'.' + first),
+            Number(pair.value(second), context, property + u'.' + second)};
+}
+
 }  // namespace DescriptionValues

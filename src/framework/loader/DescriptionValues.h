@@ -22,6 +22,10 @@ QColor Color(const QJsonValue& value, TLoadContext& context, const QString& prop
 // An object whose keys must all be among the allowed ones.
 QJsonObject Object(const QJsonValue& value, TLoadContext& context, const QString& property,
                    const QStringList& allowedKeys);
+// Two numbers written as an object of exactly these keys, {"X": 1, "Y": 2}.
+std::pair<double, double> Pair(const QJsonValue& value, TLoadContext& context,
+                               const QString& property, const QString& first,
+                               const QString& second);
 
 template <class E>
 E Enum(const QJsonValue& value, TLoadContext& context, const QString& property,

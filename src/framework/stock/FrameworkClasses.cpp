@@ -5,19 +5,19 @@
 #include <QJsonArray>
 #include <QResource>
 
-#include "picture/BackgroundDecode.h"
-#include "framework/core/Exception.h"
 #include "TAction.h"
 #include "TActionList.h"
 #include "TButton.h"
-#include "framework/loader/TClassRegistry.h"
 #include "TEllipse.h"
-#include "framework/window/TForm.h"
 #include "TImage.h"
 #include "TOpenDialog.h"
 #include "TPanel.h"
 #include "TTakePhotoFromLibraryAction.h"
 #include "TTimer.h"
+#include "framework/core/Exception.h"
+#include "framework/loader/TClassRegistry.h"
+#include "framework/window/TForm.h"
+#include "picture/BackgroundDecode.h"
 
 namespace DV = DescriptionValues;
 
@@ -30,7 +30,10 @@ struct PreparedPicture {
     std::unique_ptr<BackgroundDecode> decode;
 };
 
-const QStringList kXY{QStringLiteral("X"), QStringLiteral("Y")};
+const QString kX = QStringLiteral("X");
+const QString kY = QStringLiteral("Y");
+const QString kWidth = QStringLiteral("Width");
+const QString kHeight = QStringLiteral("Height");
 
 // Pictures are named relative to the description.
 QString PicturePath(const TLoadContext& context, const QString& file) {
@@ -67,26 +70,18 @@ void RegisterControl(TClassRegistry& registry) {
         registry.Register<TControl>(QStringLiteral("TControl"), QStringLiteral("TComponent")))
         .Custom(QStringLiteral("Position"),
                 [](TControl& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
-                    const QJsonObject p = DV::Object(v, context, name, kXY);
-                    c.Position.SetPoint(
-                        float(DV::Number(p.value(QStringLiteral("X")), context, name + ".X")),
-                        float(DV::Number(p.value(QStringLiteral("Y")), context, name + ".Y")));
+                    const auto [x, y] = DV::Pair(v, context, name, kX, kY);
+                    c.Position.SetPoint(float(x), float(y));
                 })
         .Custom(QStringLiteral("Size"),
                 [](TControl& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
-                    const QJsonObject s = DV::Object(
-                        v, context, name, {QStringLiteral("Width"), QStringLiteral("Height")});
-                    c.SetSize(float(DV::Number(s.value(QStringLiteral("Width")), context,
-                                               name + ".Width")),
-                              float(DV::Number(s.value(QStringLiteral("Height")), context,
-                                               name + ".Height")));
+                    const auto [width, height] = DV::Pair(v, context, name, kWidth, kHeight);
+                    c.SetSize(float(width), float(height));
                 })
         .Custom(QStringLiteral("RotationCenter"),
                 [](TControl& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
-                    const QJsonObject p = DV::Object(v, context, name, kXY);
-                    c.SetRotationCenter(
-                        float(DV::Number(p.value(QStringLiteral("X")), context, name + ".X")),
-                        float(DV::Number(p.value(QStringLiteral("Y")), context, name + ".Y")));
+                    const auto [x, y] = DV::Pair(v, context, name, kX, kY);
+                    c.SetRotationCenter(float(x), float(y));
                 })
         .Custom(QStringLiteral("Align"),
                 [](TControl& c, const QJsonValue& v, TLoadContext& context, const QString& name) {
@@ -230,8 +225,7 @@ void RegisterVisuals(TClassRegistry& registry) {
                 const QString path = PicturePath(context, file);
                 auto prepared = std::make_shared<PreparedPicture>();
                 prepared->bytes = ReadPicture(path, context);
-                if (BackgroundDecode::Takes(prepared->bytes))
-                    prepared->decode = std::make_unique<BackgroundDecode>(prepared->bytes);
+                prepared->decode = BackgroundDecode::Start(prepared->bytes);
                 context.Keep(PictureKey(path), std::move(prepared));
             }
         });

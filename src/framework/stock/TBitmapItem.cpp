@@ -40,10 +40,7 @@ void TBitmapItem::SetCompressed(QByteArray bytes, QSize recordedSize,
     compressed_ = std::move(bytes);
     recordedSize_ = recordedSize;
     bitmap_.Adopt(QImage());
-    if (started)
-        decode_ = std::move(started);
-    else if (BackgroundDecode::Takes(compressed_))
-        decode_ = std::make_unique<BackgroundDecode>(compressed_);
+    decode_ = started ? std::move(started) : BackgroundDecode::Start(compressed_);
     if (bitmap_.OnChange) bitmap_.OnChange();
 }
 
