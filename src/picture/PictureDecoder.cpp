@@ -8,12 +8,13 @@
 #include <algorithm>
 #include <limits>
 
-#include "picture/streams/JpegStreamDecoder.h"
+#include "picture/inspect/BigEndian.h"
 #include "picture/inspect/PictureCompleteness.h"
 #include "picture/inspect/PictureFormat.h"
 #include "picture/inspect/PictureSize.h"
-#include "picture/streams/PngStreamDecoder.h"
 #include "picture/inspect/SvgReferences.h"
+#include "picture/streams/JpegStreamDecoder.h"
+#include "picture/streams/PngStreamDecoder.h"
 #include "picture/streams/TiffStreamDecoder.h"
 
 namespace PictureDecoder {
@@ -57,7 +58,7 @@ QSize CanvasSize(QIODevice& device) {
         return {qFromLittleEndian<quint16>(at + 6), qFromLittleEndian<quint16>(at + 8)};
     if (head.size() < 24 || (head.mid(12, 4) != "MHDR" && head.mid(12, 4) != "JHDR")) return {};
     if (!head.startsWith("\x8aMNG\r\n\x1a\n") && !head.startsWith("\x8bJNG\r\n\x1a\n")) return {};
-    return {side(qFromBigEndian<quint32>(at + 16)), side(qFromBigEndian<quint32>(at + 20))};
+    return {side(BigEndian::Read32(at + 16)), side(BigEndian::Read32(at + 20))};
 }
 
 // Whether the readers still refuse huge allocations themselves; the
