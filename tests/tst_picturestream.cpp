@@ -411,8 +411,7 @@ private slots:
         QCOMPARE(expected.size(), kSmall);
 
         const StreamOutcome outcome = Streamed(file);
-        QCOMPARE(outcome.status,
-                 streamed ? StreamOutcome::Status::Decoded : StreamOutcome::Status::Declined);
+        QCOMPARE(outcome.status, streamed ? DecodeOutcome::Decoded : DecodeOutcome::Declined);
         TBitmap bitmap;
         const Outcome loaded = Load(bitmap, file);
         QVERIFY2(loaded.failure.isEmpty(), qPrintable(loaded.message));
