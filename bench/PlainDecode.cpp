@@ -11,6 +11,8 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "picture/inspect/PictureSize.h"
+
 // libpng and libjpeg report errors by longjmp: each function that calls
 // them sets the jump target first and holds nothing that needs a destructor.
 
@@ -81,7 +83,8 @@ bool Png(const std::string& path) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngIgnore);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     std::vector<png_byte> row;
-    if (info) png_set_user_limits(png, 1 << 20, 1 << 30);
+    if (info)
+        png_set_user_limits(png, PictureSize::MaxStreamedWidth, PictureSize::MaxStreamedPixels);
     const bool done = info && PngRows(png, info, file.get(), &row);
     png_destroy_read_struct(&png, &info, nullptr);
     return done;

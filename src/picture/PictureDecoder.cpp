@@ -8,19 +8,18 @@
 #include <algorithm>
 #include <limits>
 
-#include "picture/streams/JpegStreamDecoder.h"
+#include "picture/inspect/BigEndian.h"
 #include "picture/inspect/PictureCompleteness.h"
 #include "picture/inspect/PictureFormat.h"
 #include "picture/inspect/PictureSize.h"
-#include "picture/streams/PngStreamDecoder.h"
 #include "picture/inspect/SvgReferences.h"
+#include "picture/streams/JpegStreamDecoder.h"
+#include "picture/streams/PngStreamDecoder.h"
 #include "picture/streams/TiffStreamDecoder.h"
 
 namespace PictureDecoder {
 
 namespace {
-
-enum class Outcome { Decoded, NotClaimed, Failed, Refused };
 
 // Several names lead to one reader; trying it again under another name
 // would only repeat its failure.
@@ -57,7 +56,7 @@ QSize CanvasSize(QIODevice& device) {
         return {qFromLittleEndian<quint16>(at + 6), qFromLittleEndian<quint16>(at + 8)};
     if (head.size() < 24 || (head.mid(12, 4) != "MHDR" && head.mid(12, 4) != "JHDR")) return {};
     if (!head.startsWith("\x8aMNG\r\n\x1a\n") && !head.startsWith("\x8bJNG\r\n\x1a\n")) return {};
-    return {side(qFromBigEndian<quint32>(at + 16)), side(qFromBigEndian<quint32>(at + 20))};
+    return {side(BigEndian::Read32(at + 16)), side(BigEndian::Read32(at + 20))};
 }
 
 // Whether the readers still refuse huge allocations themselves; the
@@ -84,9 +83,9 @@ QImage Finished(QImage image) {
 }
 
 // One reader's try: the content's own reader when format is empty.
-Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& result,
-             QByteArray& readerName) {
-    if (!device.seek(start)) return Outcome::Failed;
+DecodeOutcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& result,
+                   QByteArray& readerName) {
+    if (!device.seek(start)) return DecodeOutcome::Failed;
     QImageReader reader;
     if (format.isEmpty()) {
         reader.setDecideFormatFromContent(true);
@@ -96,29 +95,29 @@ Outcome Read(QIODevice& device, qint64 start, const QByteArray& format, QImage& 
     }
     reader.setDevice(&device);
     reader.setAutoTransform(false);
-    if (!reader.canRead()) return Outcome::NotClaimed;
+    if (!reader.canRead()) return DecodeOutcome::Declined;
     readerName = ReaderName(reader.format());
     // A file cut short, or a vector picture naming other files, isn't
     // handed to its reader at all.
     if (!PictureCompleteness::Complete(device, start, readerName) ||
         (readerName == "svg" && SvgReferences::RefersOutside(device, start)))
-        return Outcome::Refused;
-    if (!device.seek(start)) return Outcome::Failed;
+        return DecodeOutcome::Refused;
+    if (!device.seek(start)) return DecodeOutcome::Failed;
 
     QSize declared = reader.size();
     const QSize canvas = CanvasSize(device);
     if (canvas.isValid()) declared = declared.isValid() ? declared.expandedTo(canvas) : canvas;
     if (declared.isValid() ? !PictureSize::Admissible(declared) : !ReadersGuardAllocations())
-        return Outcome::Refused;
+        return DecodeOutcome::Refused;
     if (declared.isValid()) {
         const QSize kept = PictureSize::Shrunk(declared);
         if (kept != declared && ShrinksWhileDecoding(reader)) reader.setScaledSize(kept);
     }
     QImage image = reader.read();
-    if (image.isNull()) return Outcome::Failed;
-    if (!PictureSize::Admissible(image.size())) return Outcome::Refused;
+    if (image.isNull()) return DecodeOutcome::Failed;
+    if (!PictureSize::Admissible(image.size())) return DecodeOutcome::Refused;
     result = Finished(std::move(image));
-    return result.isNull() ? Outcome::Failed : Outcome::Decoded;
+    return result.isNull() ? DecodeOutcome::Failed : DecodeOutcome::Decoded;
 }
 
 // The formats decoded row by row, which keep memory to the kept size
@@ -143,13 +142,14 @@ QImage Decode(QIODevice& device) {
     QImageReader::setAllocationLimit(ReaderAllocationLimitMB);
     const qint64 start = device.pos();
     StreamOutcome streamed = Streamed(device);
-    if (streamed.status == StreamOutcome::Status::Decoded) return std::move(streamed.image);
+    if (streamed.status == DecodeOutcome::Decoded) return std::move(streamed.image);
     // A file of these formats that fails on the way is corrupt: the readers,
-    // more lenient with some, would show made-up pixels for it.
-    if (streamed.status == StreamOutcome::Status::Failed) return {};
+    // more lenient with some, would show made-up pixels for it. One that
+    // declares more than may be streamed ends here too.
+    if (streamed.status != DecodeOutcome::Declined) return {};
     QImage image;
     QByteArray tried;
-    if (Read(device, start, {}, image, tried) != Outcome::Failed) return image;
+    if (Read(device, start, {}, image, tried) != DecodeOutcome::Failed) return image;
     // The first reader that claims the content isn't always its own: a TGA
     // file passes for an icon at first sight. When it fails, any other
     // reader that claims the content gets its turn.
@@ -158,8 +158,8 @@ QImage Decode(QIODevice& device) {
         if (done.contains(ReaderName(format))) continue;
         done.insert(ReaderName(format));
         QByteArray name;
-        const Outcome outcome = Read(device, start, format, image, name);
-        if (outcome == Outcome::Decoded || outcome == Outcome::Refused) return image;
+        const DecodeOutcome outcome = Read(device, start, format, image, name);
+        if (outcome == DecodeOutcome::Decoded || outcome == DecodeOutcome::Refused) return image;
     }
     return {};
 }

@@ -4,14 +4,11 @@
 
 #include <array>
 
+#include "picture/inspect/BigEndian.h"
+
 namespace {
 
 constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-std::array<std::uint8_t, 4> bigEndian(std::uint32_t value) {
-    return {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-            std::uint8_t(value)};
-}
 
 }  // namespace
 
@@ -28,12 +25,12 @@ bool PngChunkFile::writeRaw(const void* data, std::size_t size) {
 }
 
 bool PngChunkFile::writeChunk(const char (&type)[5], std::span<const std::uint8_t> data) {
-    const auto length = bigEndian(std::uint32_t(data.size()));
+    const auto length = BigEndian::Bytes32(std::uint32_t(data.size()));
     const auto* typeBytes = reinterpret_cast<const Bytef*>(type);
     uLong crc = crc32(0L, Z_NULL, 0);
     crc = crc32(crc, typeBytes, 4);
     if (!data.empty()) crc = crc32(crc, data.data(), uInt(data.size()));
-    const auto crcBytes = bigEndian(std::uint32_t(crc));
+    const auto crcBytes = BigEndian::Bytes32(std::uint32_t(crc));
     return writeRaw(length.data(), 4) && writeRaw(type, 4) &&
            (data.empty() || writeRaw(data.data(), data.size())) && writeRaw(crcBytes.data(), 4);
 }

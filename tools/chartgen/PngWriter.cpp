@@ -7,6 +7,7 @@
 #include "IdatStream.h"
 #include "PngChunkFile.h"
 #include "PngRowFilter.h"
+#include "picture/inspect/BigEndian.h"
 #include "picture/segmented/PngSegmentIndex.h"
 
 namespace {
@@ -15,13 +16,6 @@ constexpr int kBytesPerPixel = 4;
 constexpr std::uint8_t kColourTypeRgba = 6;
 constexpr std::uint8_t kPerceptualIntent = 0;
 constexpr std::uint32_t kSrgbGamma = 45455;  // 1/2.2 in units of 1e-5, as the sRGB chunk implies
-
-void putBigEndian(std::uint8_t* out, std::uint32_t value) {
-    out[0] = std::uint8_t(value >> 24);
-    out[1] = std::uint8_t(value >> 16);
-    out[2] = std::uint8_t(value >> 8);
-    out[3] = std::uint8_t(value);
-}
 
 }  // namespace
 
@@ -48,16 +42,15 @@ bool PngWriter::write(const QString& path, int width, int height,
     if (!file.open()) return fail(file.errorString());
 
     std::array<std::uint8_t, 13> header{};
-    putBigEndian(header.data(), std::uint32_t(width));
-    putBigEndian(header.data() + 4, std::uint32_t(height));
+    BigEndian::Write32(std::uint32_t(width), header.data());
+    BigEndian::Write32(std::uint32_t(height), header.data() + 4);
     header[8] = 8;  // bits per channel
     header[9] = kColourTypeRgba;
     header[10] = 0;  // deflate
     header[11] = 0;  // adaptive filtering
     header[12] = 0;  // not interlaced
     const std::array<std::uint8_t, 1> srgb = {kPerceptualIntent};
-    std::array<std::uint8_t, 4> gamma{};
-    putBigEndian(gamma.data(), kSrgbGamma);
+    const std::array<std::uint8_t, 4> gamma = BigEndian::Bytes32(kSrgbGamma);
     if (!file.writeChunk("IHDR", header) || !file.writeChunk("sRGB", srgb) ||
         !file.writeChunk("gAMA", gamma)) {
         return fail(file.errorString());

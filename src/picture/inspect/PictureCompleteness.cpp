@@ -1,8 +1,9 @@
 #include "PictureCompleteness.h"
 
 #include <QIODevice>
-#include <QtEndian>
 #include <cstdlib>
+
+#include "BigEndian.h"
 
 namespace PictureCompleteness {
 
@@ -30,7 +31,14 @@ public:
     quint32 Little32(qint64 offset) {
         return quint32(Little16(offset)) | quint32(Little16(offset + 2)) << 16;
     }
-    quint16 Big16(qint64 offset) { return quint16(At(offset) << 8 | At(offset + 1)); }
+    // A pair whose second byte lies past the end reads as all ones: a length
+    // no file can hold.
+    quint16 Big16(qint64 offset) {
+        const int high = At(offset), low = At(offset + 1);
+        if (low < 0) return 0xFFFF;
+        const uchar pair[2] = {uchar(high), uchar(low)};
+        return BigEndian::Read16(pair);
+    }
     quint32 Big32(qint64 offset) { return quint32(Big16(offset)) << 16 | Big16(offset + 2); }
     qint64 Size() const { return device_.size() - start_; }
 

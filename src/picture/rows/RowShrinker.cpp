@@ -1,19 +1,24 @@
 #include "RowShrinker.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "picture/inspect/PictureSize.h"
 #include "picture/memory/MappedImage.h"
 
 namespace {
 
 constexpr int kChannels = 4;
+// The sums of a row, 255 a channel times its width at most, fit in 32 bits
+// only while the rows taken are no wider than this.
+static_assert(255 * qint64(PictureSize::MaxStreamedWidth) <= INT32_MAX);
 
 }  // namespace
 
 RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
     : source_(source), target_(target), alpha_(alpha) {
     if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
-        target.height() > source.height() || source.width() > MaxSourceWidth)
+        target.height() > source.height() || source.width() > PictureSize::MaxStreamedWidth)
         return;
     // Fresh memory with huge pages: for a picture of tens of megabytes, the
     // first write into 4 KiB pages took a third of the whole load.
@@ -88,7 +93,7 @@ namespace {
 // A pixel's four channels spread over two words, a channel in each 32-bit
 // half (blue and green, red and alpha), so that sums and weights apply to
 // two channels at once without carrying into each other: no sum here
-// exceeds 255 x MaxSourceWidth.
+// exceeds 255 x PictureSize::MaxStreamedWidth.
 struct Wide {
     uint64_t blueGreen = 0;
     uint64_t redAlpha = 0;

@@ -18,12 +18,9 @@ public:
     // How the decoder's rows carry alpha.
     enum class Alpha { Opaque, Straight, Premultiplied };
 
-    // The widest source row taken.
-    static constexpr int MaxSourceWidth = 1 << 20;
-
     // An invalid shrinker (IsValid false) when the target is empty, larger
-    // than the source on a side, the source wider than MaxSourceWidth, or
-    // the picture can't be allocated.
+    // than the source on a side, the source wider than
+    // PictureSize::MaxStreamedWidth, or the picture can't be allocated.
     RowShrinker(QSize source, QSize target, Alpha alpha);
 
     bool IsValid() const { return !image_.isNull(); }

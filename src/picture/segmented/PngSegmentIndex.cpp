@@ -1,16 +1,14 @@
 #include "PngSegmentIndex.h"
 
+#include "picture/inspect/BigEndian.h"
+
 namespace PngSegmentIndex {
 
 namespace {
 
 void Put(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(value >> shift));
-}
-
-std::uint32_t Get(const std::uint8_t* at) {
-    return std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 |
-           at[3];
+    const auto bytes = BigEndian::Bytes32(value);
+    out.insert(out.end(), bytes.begin(), bytes.end());
 }
 
 }  // namespace
@@ -24,12 +22,12 @@ std::vector<std::uint8_t> Encode(std::span<const std::uint32_t> segmentRows) {
 
 std::optional<std::vector<std::uint32_t>> Parse(std::span<const std::uint8_t> payload) {
     if (payload.size() < 5 || payload[0] != Version) return std::nullopt;
-    const std::uint32_t count = Get(payload.data() + 1);
+    const std::uint32_t count = BigEndian::Read32(payload.data() + 1);
     if (count == 0 || (payload.size() - 5) / 4 != count || (payload.size() - 5) % 4 != 0)
         return std::nullopt;
     std::vector<std::uint32_t> rows(count);
     for (std::uint32_t i = 0; i < count; ++i) {
-        rows[i] = Get(payload.data() + 5 + 4 * i);
+        rows[i] = BigEndian::Read32(payload.data() + 5 + 4 * i);
         if (rows[i] == 0) return std::nullopt;
     }
     return rows;

@@ -10,11 +10,12 @@
 #include <system_error>
 #include <thread>
 
+#include "PngSegmentIndex.h"
+#include "picture/inspect/BigEndian.h"
+#include "picture/inspect/PictureSize.h"
 #include "picture/memory/MappedBuffer.h"
 #include "picture/memory/MappedImage.h"
-#include "picture/inspect/PictureSize.h"
 #include "picture/rows/PngRows.h"
-#include "PngSegmentIndex.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ constexpr std::uint8_t kFullFlushMarker[4] = {0x00, 0x00, 0xFF, 0xFF};
 // full flush into a deflate stream complete on its own.
 constexpr std::uint8_t kEmptyFinalBlock[2] = {0x03, 0x00};
 constexpr std::size_t kPixel = 4;
-
-std::uint32_t BigEndian(const std::uint8_t* at) {
-    return std::uint32_t(at[0]) << 24 | std::uint32_t(at[1]) << 16 | std::uint32_t(at[2]) << 8 |
-           at[3];
-}
 
 bool IsType(const std::uint8_t* type, const char (&name)[5]) {
     return std::memcmp(type, name, 4) == 0;
@@ -134,11 +130,11 @@ bool SegmentedPngDecoder::Plan(QByteArrayView file) {
     bool idatsEnded = false;
     for (std::size_t at = sizeof kSignature;;) {
         if (size - at < 12) return false;
-        const std::size_t length = BigEndian(bytes + at);
+        const std::size_t length = BigEndian::Read32(bytes + at);
         if (length > 0x7FFFFFFFu || size - at - 12 < length) return false;
         const std::uint8_t* chunk = bytes + at + 4;  // type, then data
         const std::uint8_t* data = chunk + 4;
-        const std::uint32_t crc = BigEndian(data + length);
+        const std::uint32_t crc = BigEndian::Read32(data + length);
         const bool first = at == sizeof kSignature;
         at += 12 + length;
 
@@ -146,7 +142,8 @@ bool SegmentedPngDecoder::Plan(QByteArrayView file) {
             // 8-bit RGBA, deflate, standard filters, not interlaced.
             if (!IsType(chunk, "IHDR") || length != 13 || !CrcMatches(chunk, 4 + length, crc))
                 return false;
-            const std::uint32_t width = BigEndian(data), height = BigEndian(data + 4);
+            const std::uint32_t width = BigEndian::Read32(data),
+                                height = BigEndian::Read32(data + 4);
             if (width == 0 || height == 0 || width > std::uint32_t(PictureSize::MaxSide) ||
                 height > std::uint32_t(PictureSize::MaxSide))
                 return false;
@@ -202,7 +199,7 @@ bool SegmentedPngDecoder::Plan(QByteArrayView file) {
         if (segment.last) {
             if (segment.size < 4) return false;
             segment.size -= 4;
-            adler_ = BigEndian(segment.deflate + segment.size);
+            adler_ = BigEndian::Read32(segment.deflate + segment.size);
         } else if (segment.size < sizeof kFullFlushMarker ||
                    std::memcmp(segment.deflate + segment.size - sizeof kFullFlushMarker,
                                kFullFlushMarker, sizeof kFullFlushMarker) != 0) {

@@ -198,7 +198,7 @@ StreamOutcome JpegStreamDecoder::Decode() {
     const qint64 pixels = qint64(layout.declared.width()) * layout.declared.height();
     if (!PictureSize::AdmissibleStreamed(layout.declared) ||
         (layout.multiScan && pixels > PictureSize::MaxDeclaredPixels))
-        return StreamOutcome::Fail();
+        return StreamOutcome::Refuse();
     RowShrinker shrinker(layout.output, PictureSize::Shrunk(layout.declared),
                          RowShrinker::Alpha::Opaque);
     if (!shrinker.IsValid()) return StreamOutcome::Fail();

@@ -134,7 +134,7 @@ StreamOutcome PngStreamDecoder::Decode() {
     if (!ReadHeader(png, info, &device_, &header)) return StreamOutcome::Fail();
     if (header.interlaced) return StreamOutcome::Decline();
     const QSize size(header.width, header.height);
-    if (!PictureSize::AdmissibleStreamed(size)) return StreamOutcome::Fail();
+    if (!PictureSize::AdmissibleStreamed(size)) return StreamOutcome::Refuse();
     const RowShrinker::Alpha alpha = header.wide    ? RowShrinker::Alpha::Premultiplied
                                      : header.alpha ? RowShrinker::Alpha::Straight
                                                     : RowShrinker::Alpha::Opaque;

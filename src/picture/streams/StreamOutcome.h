@@ -2,19 +2,18 @@
 
 #include <QImage>
 
+#include "DecodeOutcome.h"
+
 // What a streaming decoder made of a picture file.
 struct StreamOutcome {
-    enum class Status {
-        Decoded,   // image holds the finished picture
-        Declined,  // a variant it leaves to the image readers; nothing was decided
-        Failed,    // corrupt, truncated, or declaring more than it may
-    };
-    Status status = Status::Failed;
-    QImage image;
+    DecodeOutcome status = DecodeOutcome::Failed;
+    QImage image;  // the finished picture when Decoded
 
     static StreamOutcome Fail() { return {}; }
-    static StreamOutcome Decline() { return {Status::Declined, {}}; }
+    static StreamOutcome Decline() { return {DecodeOutcome::Declined, {}}; }
+    static StreamOutcome Refuse() { return {DecodeOutcome::Refused, {}}; }
     static StreamOutcome Done(QImage picture) {
-        return picture.isNull() ? Fail() : StreamOutcome{Status::Decoded, std::move(picture)};
+        return picture.isNull() ? Fail()
+                                : StreamOutcome{DecodeOutcome::Decoded, std::move(picture)};
     }
 };

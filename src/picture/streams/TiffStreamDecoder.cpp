@@ -294,11 +294,11 @@ StreamOutcome TiffStreamDecoder::Decode() {
         return StreamOutcome::Fail();
     if (width > uint32_t(std::numeric_limits<int>::max()) ||
         height > uint32_t(std::numeric_limits<int>::max()))
-        return StreamOutcome::Fail();
+        return StreamOutcome::Refuse();
     Layout layout;
     if (!Understand(tiff.get(), layout)) return StreamOutcome::Decline();
     const QSize size{int(width), int(height)};
-    if (!PictureSize::AdmissibleStreamed(size)) return StreamOutcome::Fail();
+    if (!PictureSize::AdmissibleStreamed(size)) return StreamOutcome::Refuse();
 
     const uint64_t rowBytes =
         (uint64_t(width) * uint64_t(layout.samples) * uint64_t(BitsPerSample(layout.kind)) + 7) / 8;
