@@ -7,13 +7,10 @@
 #include <utility>
 
 #include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
-const QColor kShadeTop(0xFF, 0xFF, 0xFF);
-const QColor kShadeMiddle(0xF0, 0xF0, 0xF0);
-const QColor kShadeBottom(0xD4, 0xD4, 0xD4);
-const QColor kDotOutline(0xCC, 0xCC, 0xCC);
 constexpr double kDotDiameter = 5;
 constexpr double kDotInset = 4.5;
 
@@ -63,25 +60,26 @@ QRectF TArcDial::Disc() const {
 }
 
 void TArcDial::Paint(QPainter& painter) {
+    const TPlatformStyle::TDialColours& look = TPlatformStyle::Current().Dial;
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF disc = Disc();
     const double diameter = disc.width();
     QLinearGradient shade(disc.topLeft(), disc.bottomLeft());
-    shade.setColorAt(0, kShadeTop);
-    shade.setColorAt(0.5, kShadeMiddle);
-    shade.setColorAt(1, kShadeBottom);
+    shade.setColorAt(0, look.ShadeTop);
+    shade.setColorAt(0.5, look.ShadeMiddle);
+    shade.setColorAt(1, look.ShadeBottom);
     painter.setBrush(shade);
     // Half a pixel in, so the whole outline lies on the disc and its outer
     // edge is the disc's.
-    painter.setPen(QPen(kShadeBottom, 1));
+    painter.setPen(QPen(look.ShadeBottom, 1));
     painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
 
     const double radians = double(Value()) * std::numbers::pi / 180.0;
     const double reach = diameter / 2 - kDotInset;
     const QPointF dot(disc.center().x() + reach * std::cos(radians),
                       disc.center().y() - reach * std::sin(radians));
-    painter.setBrush(Qt::black);
-    painter.setPen(QPen(kDotOutline, 1));
+    painter.setBrush(look.Dot);
+    painter.setPen(QPen(look.DotOutline, 1));
     const double inner = (kDotDiameter - 1) / 2;
     painter.drawEllipse(dot, inner, inner);
 
@@ -89,7 +87,7 @@ void TArcDial::Paint(QPainter& painter) {
     QFont font = painter.font();
     font.setPointSizeF(9);
     painter.setFont(font);
-    painter.setPen(Qt::black);
+    painter.setPen(look.Text);
     painter.drawText(disc, Qt::AlignCenter, DialMath::ValueText(Value()));
 }
 

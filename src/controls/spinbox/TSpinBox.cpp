@@ -14,6 +14,7 @@
 #include "framework/window/TAccessibleEvents.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TForm.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -158,18 +159,16 @@ void TSpinBox::Edit(F operation) {
 }
 
 void TSpinBox::Paint(QPainter& painter) {
+    const TPlatformStyle::TSpinBoxColours& look = TPlatformStyle::Current().SpinBox;
     const QRectF box = LocalRect();
     const bool enabled = AbsoluteEnabled();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(box, enabled ? QColor(Qt::white) : QColor(0xF0, 0xF0, 0xF0));
-    QColor frame(0x7A, 0x7A, 0x7A);
-    if (!enabled)
-        frame = QColor(0xCC, 0xCC, 0xCC);
-    else if (IsFocused())
-        frame = QColor(0x00, 0x78, 0xD7);
-    else if (IsMouseOver())
-        frame = QColor(0x17, 0x17, 0x17);
-    painter.setPen(QPen(frame, 1));
+    const TPlatformStyle::TSpinBoxState& state = !enabled        ? look.Disabled
+                                                 : IsFocused()   ? look.Focused
+                                                 : IsMouseOver() ? look.Hot
+                                                                 : look.Normal;
+    painter.fillRect(box, state.Field);
+    painter.setPen(QPen(state.Frame, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
     if (enabled && IsFocused()) {
@@ -182,11 +181,11 @@ void TSpinBox::Paint(QPainter& painter) {
         const QRectF face = ButtonRect(button);
         if (face.isEmpty()) continue;
         const bool down = enabled && pressed_ == button && pressedInside_;
-        painter.fillRect(face, down ? QColor(0xCC, 0xE4, 0xF7) : QColor(0xE8, 0xE8, 0xE8));
+        painter.fillRect(face, down ? look.PressedStepFace : look.StepFace);
         const QPointF c = face.center();
         const double tip = button == TStepButton::Minus ? -3 : 3;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(enabled ? QColor(0x60, 0x60, 0x60) : QColor(0xA8, 0xA8, 0xA8));
+        painter.setBrush(state.Arrow);
         painter.drawPolygon(
             QPolygonF({{c.x() - tip, c.y() - 5}, {c.x() - tip, c.y() + 5}, {c.x() + tip, c.y()}}));
     }

@@ -9,6 +9,7 @@
 #include "SwitchMath.h"
 #include "framework/window/TAccessibleEvents.h"
 #include "framework/window/TApplication.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -17,15 +18,6 @@ constexpr double kOutline = 2;
 constexpr double kKnobMargin = 5;
 // Concentric with the track's corners.
 constexpr double kKnobCorner = kTrackCorner - kKnobMargin;
-
-const QColor kOffOutline(0x33, 0x33, 0x33);
-const QColor kOffOutlineHot(0x00, 0x00, 0x00);
-const QColor kOnFill(0x00, 0x72, 0xD5);
-const QColor kOnFillHot(0x48, 0x9F, 0xE5);
-const QColor kOffKnob(0x17, 0x17, 0x17);
-const QColor kOnKnob(0xFF, 0xFF, 0xFF);
-const QColor kDisabledTrack(0xCC, 0xCC, 0xCC);
-const QColor kDisabledOnKnob(0xA0, 0xA0, 0xA0);
 
 // Straight edges that fall between device pixels blur at fractional display
 // scales. Puts a rectangle's corner on a device pixel and gives it a whole
@@ -164,19 +156,21 @@ void TSwitch::DoMouseCaptureLost() {
 void TSwitch::Paint(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QTransform device = painter.deviceTransform();
-    const bool enabled = AbsoluteEnabled();
-    const bool hot = enabled && IsMouseOver();
+    const TPlatformStyle::TSwitchColours& look = TPlatformStyle::Current().Switch;
+    const TPlatformStyle::TSwitchState& state = !AbsoluteEnabled() ? look.Disabled
+                                                : IsMouseOver()    ? look.Hot
+                                                                   : look.Normal;
     const float left = ThumbLeft();
 
     const QRectF track = SnapToDevice(device, LocalRect());
     if (SwitchMath::TrackShowsOn(left, ThumbLength(), Width())) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(!enabled ? kDisabledTrack : hot ? kOnFillHot : kOnFill);
+        painter.setBrush(state.OnFill);
         painter.drawRoundedRect(track, kTrackCorner, kTrackCorner);
     } else {
         const double pen = OutlineWidth(device);
         const double inset = pen / 2;
-        painter.setPen(QPen(!enabled ? kDisabledTrack : hot ? kOffOutlineHot : kOffOutline, pen));
+        painter.setPen(QPen(state.OffOutline, pen));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(track.adjusted(inset, inset, -inset, -inset), kTrackCorner - inset,
                                 kTrackCorner - inset);
@@ -185,9 +179,7 @@ void TSwitch::Paint(QPainter& painter) {
     const QRectF square(left, 0, ThumbLength(), ThumbLength());
     const QRectF knob = square.adjusted(kKnobMargin, kKnobMargin, -kKnobMargin, -kKnobMargin);
     if (knob.width() <= 0 || knob.height() <= 0) return;
-    QColor knobColour = isChecked_ ? kOnKnob : kOffKnob;
-    if (!enabled) knobColour = isChecked_ ? kDisabledOnKnob : kDisabledTrack;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(knobColour);
+    painter.setBrush(isChecked_ ? state.OnKnob : state.OffKnob);
     painter.drawRoundedRect(SnapToDevice(device, knob), kKnobCorner, kKnobCorner);
 }
