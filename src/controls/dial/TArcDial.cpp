@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "framework/window/TAccessibleEvents.h"
@@ -47,7 +48,7 @@ void TArcDial::SetShowValue(bool showValue) {
 }
 
 void TArcDial::Notify() {
-    if (pressed_ && !tracking_) {
+    if (press_.IsPressed() && !tracking_) {
         heldBack_ = true;
         return;
     }
@@ -93,23 +94,21 @@ void TArcDial::Paint(QPainter& painter) {
 
 void TArcDial::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     TControl::MouseDown(button, shift, x, y);
-    if (button != TMouseButton::mbLeft) return;
-    pressed_ = true;
+    if (!press_.Press(button, position_)) return;
     heldBack_ = false;
-    positionAtPress_ = position_;
 }
 
 void TArcDial::MouseMove(TShiftState shift, float x, float y) {
-    if (!pressed_ || !(shift & ssLeft)) return;
+    if (!press_.IsPressed() || !(shift & ssLeft)) return;
     const float angle = DialMath::PointerAngle(x - Width() / 2, y - Height() / 2);
     if (!DialMath::MovesDial(Value(), angle)) return;
     SetValue(angle);
 }
 
 void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
-    const float valueAtPress = positionAtPress_.Value();
+    const std::optional<DialMath::Position> atPress = press_.Release(button);
+    if (!atPress) return;
+    const float valueAtPress = atPress->Value();
     if (std::exchange(heldBack_, false) && Value() != valueAtPress) Notify();
     // Once more for the drag as a whole, so a listener that only cares where
     // the dial came to rest hears of it even with Tracking on.
@@ -117,12 +116,12 @@ void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
 }
 
 void TArcDial::DoMouseCaptureLost() {
-    if (!pressed_) return;
-    pressed_ = false;
+    const std::optional<DialMath::Position> atPress = press_.Cancel();
+    if (!atPress) return;
     // The drag was cut short, typically by a modal box; announcing from in
     // there could open another. Changes nobody heard of are taken back.
     if (!std::exchange(heldBack_, false)) return;
-    position_ = positionAtPress_;
+    position_ = *atPress;
     Repaint();
     TAccessibleEvents::ValueChanged(this, double(Value()));
 }

@@ -5,6 +5,7 @@
 #include <QScopeGuard>
 #include <QVariantAnimation>
 #include <cmath>
+#include <optional>
 
 #include "SwitchMath.h"
 #include "framework/window/TAccessibleEvents.h"
@@ -51,7 +52,7 @@ void TSwitch::SetIsChecked(bool checked) {
     if (checked == isChecked_) return;
     // Code has the last word over a gesture in progress.
     slide_->stop();
-    pressed_ = false;
+    press_.Cancel();
     dragging_ = false;
     thumbFree_ = false;
     ChangeState(checked);
@@ -108,17 +109,16 @@ void TSwitch::MouseDown(TMouseButton button, TShiftState shift, float x, float y
     TControl::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft) return;
     slide_->stop();
-    pressed_ = true;
     dragging_ = false;
     thumbLeft_ = EndFor(isChecked_);
     thumbFree_ = true;
-    grabOffset_ = x - thumbLeft_;
+    press_.Press(button, x - thumbLeft_);
     lastPointer_ = QPointF(x, y);
     Repaint();
 }
 
 void TSwitch::MouseMove(TShiftState shift, float x, float y) {
-    if (!pressed_) return;
+    if (!press_.IsPressed()) return;
     const bool touch = shift.testFlag(ssTouch);
     if (!SwitchMath::CountsAsMovement(touch, x, y, float(lastPointer_.x()),
                                       float(lastPointer_.y())))
@@ -126,16 +126,16 @@ void TSwitch::MouseMove(TShiftState shift, float x, float y) {
     dragging_ = true;
     // The thumb keeps its grab under the pointer, held inside the box, so its
     // side of the middle always matches what the release will decide.
-    thumbLeft_ = SwitchMath::HoldInside(x - grabOffset_, ThumbLength(), Width());
+    thumbLeft_ = SwitchMath::HoldInside(x - press_.At(), ThumbLength(), Width());
     lastPointer_ = QPointF(x, y);
     Repaint();
 }
 
 void TSwitch::MouseUp(TMouseButton button, TShiftState, float x, float) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
+    const std::optional<float> grabOffset = press_.Release(button);
+    if (!grabOffset) return;
     const bool next =
-        SwitchMath::StateAtRelease(isChecked_, dragging_, x, grabOffset_, ThumbLength(), Width());
+        SwitchMath::StateAtRelease(isChecked_, dragging_, x, *grabOffset, ThumbLength(), Width());
     // The thumb goes home even if the handler fails; if the handler set the
     // state itself, the thumb is already there.
     const auto settle = qScopeGuard([this] {
@@ -146,9 +146,8 @@ void TSwitch::MouseUp(TMouseButton button, TShiftState, float x, float) {
 }
 
 void TSwitch::DoMouseCaptureLost() {
-    if (!pressed_) return;
     // Without a release nothing is decided; the thumb returns to its end.
-    pressed_ = false;
+    if (!press_.Cancel()) return;
     dragging_ = false;
     SlideFrom(ThumbLeft());
 }

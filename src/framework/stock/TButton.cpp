@@ -59,25 +59,16 @@ void TButton::Paint(QPainter& painter) {
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
-    if (button == TMouseButton::mbLeft) {
-        pressed_ = true;
-        pressedInside_ = true;
-        Repaint();
-    }
+    if (press_.Press(button)) Repaint();
     TControl::MouseDown(button, shift, x, y);
 }
 
 void TButton::MouseMove(TShiftState, float x, float y) {
-    if (!pressed_) return;
-    const bool inside = IsHit({x, y});
-    if (inside == pressedInside_) return;
-    pressedInside_ = inside;
-    Repaint();
+    if (press_.Move(IsHit({x, y}))) Repaint();
 }
 
 void TButton::MouseUp(TMouseButton button, TShiftState, float x, float y) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
+    if (!press_.Release(button)) return;
     Repaint();
     if (IsHit({x, y})) Click();
 }
@@ -91,7 +82,5 @@ void TButton::KeyDown(int& key, const QString&, TShiftState shift) {
 }
 
 void TButton::DoMouseCaptureLost() {
-    if (!pressed_) return;
-    pressed_ = false;
-    Repaint();
+    if (press_.Cancel()) Repaint();
 }
