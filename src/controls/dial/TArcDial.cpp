@@ -4,16 +4,14 @@
 #include <QPainter>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <utility>
 
 #include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
-const QColor kShadeTop(0xFF, 0xFF, 0xFF);
-const QColor kShadeMiddle(0xF0, 0xF0, 0xF0);
-const QColor kShadeBottom(0xD4, 0xD4, 0xD4);
-const QColor kDotOutline(0xCC, 0xCC, 0xCC);
 constexpr double kDotDiameter = 5;
 constexpr double kDotInset = 4.5;
 
@@ -50,7 +48,7 @@ void TArcDial::SetShowValue(bool showValue) {
 }
 
 void TArcDial::Notify() {
-    if (pressed_ && !tracking_) {
+    if (press_.IsPressed() && !tracking_) {
         heldBack_ = true;
         return;
     }
@@ -63,25 +61,26 @@ QRectF TArcDial::Disc() const {
 }
 
 void TArcDial::Paint(QPainter& painter) {
+    const TPlatformStyle::TDialColours& look = TPlatformStyle::Current().Dial;
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF disc = Disc();
     const double diameter = disc.width();
     QLinearGradient shade(disc.topLeft(), disc.bottomLeft());
-    shade.setColorAt(0, kShadeTop);
-    shade.setColorAt(0.5, kShadeMiddle);
-    shade.setColorAt(1, kShadeBottom);
+    shade.setColorAt(0, look.ShadeTop);
+    shade.setColorAt(0.5, look.ShadeMiddle);
+    shade.setColorAt(1, look.ShadeBottom);
     painter.setBrush(shade);
     // Half a pixel in, so the whole outline lies on the disc and its outer
     // edge is the disc's.
-    painter.setPen(QPen(kShadeBottom, 1));
+    painter.setPen(QPen(look.ShadeBottom, 1));
     painter.drawEllipse(disc.adjusted(0.5, 0.5, -0.5, -0.5));
 
     const double radians = double(Value()) * std::numbers::pi / 180.0;
     const double reach = diameter / 2 - kDotInset;
     const QPointF dot(disc.center().x() + reach * std::cos(radians),
                       disc.center().y() - reach * std::sin(radians));
-    painter.setBrush(Qt::black);
-    painter.setPen(QPen(kDotOutline, 1));
+    painter.setBrush(look.Dot);
+    painter.setPen(QPen(look.DotOutline, 1));
     const double inner = (kDotDiameter - 1) / 2;
     painter.drawEllipse(dot, inner, inner);
 
@@ -89,29 +88,27 @@ void TArcDial::Paint(QPainter& painter) {
     QFont font = painter.font();
     font.setPointSizeF(9);
     painter.setFont(font);
-    painter.setPen(Qt::black);
+    painter.setPen(look.Text);
     painter.drawText(disc, Qt::AlignCenter, DialMath::ValueText(Value()));
 }
 
 void TArcDial::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     TControl::MouseDown(button, shift, x, y);
-    if (button != TMouseButton::mbLeft) return;
-    pressed_ = true;
+    if (!press_.Press(button, position_)) return;
     heldBack_ = false;
-    positionAtPress_ = position_;
 }
 
 void TArcDial::MouseMove(TShiftState shift, float x, float y) {
-    if (!pressed_ || !(shift & ssLeft)) return;
+    if (!press_.IsPressed() || !(shift & ssLeft)) return;
     const float angle = DialMath::PointerAngle(x - Width() / 2, y - Height() / 2);
     if (!DialMath::MovesDial(Value(), angle)) return;
     SetValue(angle);
 }
 
 void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
-    const float valueAtPress = positionAtPress_.Value();
+    const std::optional<DialMath::Position> atPress = press_.Release(button);
+    if (!atPress) return;
+    const float valueAtPress = atPress->Value();
     if (std::exchange(heldBack_, false) && Value() != valueAtPress) Notify();
     // Once more for the drag as a whole, so a listener that only cares where
     // the dial came to rest hears of it even with Tracking on.
@@ -119,12 +116,12 @@ void TArcDial::MouseUp(TMouseButton button, TShiftState, float, float) {
 }
 
 void TArcDial::DoMouseCaptureLost() {
-    if (!pressed_) return;
-    pressed_ = false;
+    const std::optional<DialMath::Position> atPress = press_.Cancel();
+    if (!atPress) return;
     // The drag was cut short, typically by a modal box; announcing from in
     // there could open another. Changes nobody heard of are taken back.
     if (!std::exchange(heldBack_, false)) return;
-    position_ = positionAtPress_;
+    position_ = *atPress;
     Repaint();
     TAccessibleEvents::ValueChanged(this, double(Value()));
 }

@@ -2,6 +2,7 @@
 
 #include "DialMath.h"
 #include "framework/window/TControl.h"
+#include "framework/window/TPressTracker.h"
 
 // A round control turned with the pointer to choose an angle, from -180
 // excluded to 180 included, counter-clockwise from its own 3 o'clock. It
@@ -45,9 +46,9 @@ private:
     float frequency_ = 0;
     bool tracking_ = true;
     bool showValue_ = false;
-    bool pressed_ = false;
-    // Where the dial stood at the press; its value is the value at press.
-    DialMath::Position positionAtPress_;
+    // A press, remembering where the dial stood; its value is the value at
+    // the press.
+    TPressTracker<DialMath::Position> press_;
     // A change made during a drag with Tracking off, still unannounced.
     bool heldBack_ = false;
 };

@@ -7,13 +7,13 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
-#include <utility>
 
 #include "TSpinBoxEditor.h"
 #include "framework/window/QtInput.h"
 #include "framework/window/TAccessibleEvents.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TForm.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -158,18 +158,16 @@ void TSpinBox::Edit(F operation) {
 }
 
 void TSpinBox::Paint(QPainter& painter) {
+    const TPlatformStyle::TSpinBoxColours& look = TPlatformStyle::Current().SpinBox;
     const QRectF box = LocalRect();
     const bool enabled = AbsoluteEnabled();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(box, enabled ? QColor(Qt::white) : QColor(0xF0, 0xF0, 0xF0));
-    QColor frame(0x7A, 0x7A, 0x7A);
-    if (!enabled)
-        frame = QColor(0xCC, 0xCC, 0xCC);
-    else if (IsFocused())
-        frame = QColor(0x00, 0x78, 0xD7);
-    else if (IsMouseOver())
-        frame = QColor(0x17, 0x17, 0x17);
-    painter.setPen(QPen(frame, 1));
+    const TPlatformStyle::TSpinBoxState& state = !enabled        ? look.Disabled
+                                                 : IsFocused()   ? look.Focused
+                                                 : IsMouseOver() ? look.Hot
+                                                                 : look.Normal;
+    painter.fillRect(box, state.Field);
+    painter.setPen(QPen(state.Frame, 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
     if (enabled && IsFocused()) {
@@ -181,12 +179,12 @@ void TSpinBox::Paint(QPainter& painter) {
     for (TStepButton button : {TStepButton::Minus, TStepButton::Plus}) {
         const QRectF face = ButtonRect(button);
         if (face.isEmpty()) continue;
-        const bool down = enabled && pressed_ == button && pressedInside_;
-        painter.fillRect(face, down ? QColor(0xCC, 0xE4, 0xF7) : QColor(0xE8, 0xE8, 0xE8));
+        const bool down = enabled && press_.IsDown() && press_.At() == button;
+        painter.fillRect(face, down ? look.PressedStepFace : look.StepFace);
         const QPointF c = face.center();
         const double tip = button == TStepButton::Minus ? -3 : 3;
         painter.setPen(Qt::NoPen);
-        painter.setBrush(enabled ? QColor(0x60, 0x60, 0x60) : QColor(0xA8, 0xA8, 0xA8));
+        painter.setBrush(state.Arrow);
         painter.drawPolygon(
             QPolygonF({{c.x() - tip, c.y() - 5}, {c.x() - tip, c.y() + 5}, {c.x() + tip, c.y()}}));
     }
@@ -222,53 +220,53 @@ void TSpinBox::Click(TStepButton button) {
 void TSpinBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     TControl::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft) return;
-    pressed_ = ButtonAt(x, y);
-    pressedInside_ = true;
+    const TStepButton pressed = ButtonAt(x, y);
     clickedOnPress_ = false;
     pointer_ = QPointF(x, y);
-    if (pressed_ == TStepButton::None) return;
+    if (pressed == TStepButton::None) {
+        press_.Cancel();
+        return;
+    }
+    press_.Press(button, pressed);
     Repaint();
     if (!repeatClick_) return;
     clickedOnPress_ = true;
     repeat_.start(kRepeatDelay);
-    Click(pressed_);
+    Click(pressed);
 }
 
 void TSpinBox::MouseDoubleClick(TMouseButton button, TShiftState, float x, float y) {
     // The second press of a double click clicks at once, not at its release.
-    if (button != TMouseButton::mbLeft || pressed_ == TStepButton::None || clickedOnPress_) return;
-    if (ButtonAt(x, y) != pressed_) return;
+    if (button != TMouseButton::mbLeft || !press_.IsPressed() || clickedOnPress_) return;
+    if (ButtonAt(x, y) != press_.At()) return;
     clickedOnPress_ = true;
-    Click(pressed_);
+    Click(press_.At());
 }
 
 void TSpinBox::MouseMove(TShiftState, float x, float y) {
-    if (pressed_ == TStepButton::None) return;
+    if (!press_.IsPressed()) return;
     pointer_ = QPointF(x, y);
-    const bool inside = ButtonAt(x, y) == pressed_;
-    if (inside == pressedInside_) return;
-    pressedInside_ = inside;
-    Repaint();
+    if (press_.Move(ButtonAt(x, y) == press_.At())) Repaint();
 }
 
 void TSpinBox::MouseUp(TMouseButton button, TShiftState, float x, float y) {
     if (button != TMouseButton::mbLeft) return;
-    const TStepButton released = std::exchange(pressed_, TStepButton::None);
     repeat_.stop();
-    if (released == TStepButton::None) return;
+    const std::optional<TStepButton> released = press_.Release(button);
+    if (!released) return;
     Repaint();
-    if (!clickedOnPress_ && ButtonAt(x, y) == released) Click(released);
+    if (!clickedOnPress_ && ButtonAt(x, y) == *released) Click(*released);
 }
 
 void TSpinBox::DoMouseCaptureLost() {
     repeat_.stop();
-    if (std::exchange(pressed_, TStepButton::None) != TStepButton::None) Repaint();
+    if (press_.Cancel()) Repaint();
 }
 
 void TSpinBox::RepeatTick() {
-    if (pressed_ == TStepButton::None) return repeat_.stop();
+    if (!press_.IsPressed()) return repeat_.stop();
     repeat_.setInterval(kRepeatInterval);
-    if (ButtonAt(float(pointer_.x()), float(pointer_.y())) == pressed_) Click(pressed_);
+    if (ButtonAt(float(pointer_.x()), float(pointer_.y())) == press_.At()) Click(press_.At());
 }
 
 void TSpinBox::MouseWheel(TShiftState, int wheelDelta, bool& handled) {

@@ -6,6 +6,7 @@
 
 #include "TSpinBoxEngine.h"
 #include "framework/window/TControl.h"
+#include "framework/window/TPressTracker.h"
 
 class QGraphicsRectItem;
 class QKeyEvent;
@@ -101,8 +102,8 @@ private:
     TVirtualKeyboardType keyboardType_ = TVirtualKeyboardType::NumberPad;
     bool repeatClick_ = false;
     bool killFocusByReturn_ = false;
-    TStepButton pressed_ = TStepButton::None;
-    bool pressedInside_ = false;
+    // A press on a step button, remembering which.
+    TPressTracker<TStepButton> press_;
     bool clickedOnPress_ = false;
     QPointF pointer_;
 };

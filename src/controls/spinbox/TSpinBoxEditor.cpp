@@ -18,6 +18,7 @@
 #include "TSpinBoxEngine.h"
 #include "framework/accessibility/TAccessibleFactory.h"
 #include "framework/window/TApplication.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -52,8 +53,9 @@ TSpinBoxEditor::TSpinBoxEditor(QGraphicsItem* host, TSpinBoxEngine& engine) : en
     QPalette palette = edit_->palette();
     palette.setColor(QPalette::Window, Qt::transparent);
     palette.setColor(QPalette::Base, Qt::transparent);
-    palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x83, 0x83, 0x83));
+    const TPlatformStyle::TSpinBoxColours& look = TPlatformStyle::Current().SpinBox;
+    palette.setColor(QPalette::Text, look.Normal.Text);
+    palette.setColor(QPalette::Disabled, QPalette::Text, look.Disabled.Text);
     edit_->setPalette(palette);
     QFont font = edit_->font();
     font.setPointSizeF(9);

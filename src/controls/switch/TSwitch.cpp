@@ -5,10 +5,12 @@
 #include <QScopeGuard>
 #include <QVariantAnimation>
 #include <cmath>
+#include <optional>
 
 #include "SwitchMath.h"
 #include "framework/window/TAccessibleEvents.h"
 #include "framework/window/TApplication.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -17,15 +19,6 @@ constexpr double kOutline = 2;
 constexpr double kKnobMargin = 5;
 // Concentric with the track's corners.
 constexpr double kKnobCorner = kTrackCorner - kKnobMargin;
-
-const QColor kOffOutline(0x33, 0x33, 0x33);
-const QColor kOffOutlineHot(0x00, 0x00, 0x00);
-const QColor kOnFill(0x00, 0x72, 0xD5);
-const QColor kOnFillHot(0x48, 0x9F, 0xE5);
-const QColor kOffKnob(0x17, 0x17, 0x17);
-const QColor kOnKnob(0xFF, 0xFF, 0xFF);
-const QColor kDisabledTrack(0xCC, 0xCC, 0xCC);
-const QColor kDisabledOnKnob(0xA0, 0xA0, 0xA0);
 
 // Straight edges that fall between device pixels blur at fractional display
 // scales. Puts a rectangle's corner on a device pixel and gives it a whole
@@ -59,7 +52,7 @@ void TSwitch::SetIsChecked(bool checked) {
     if (checked == isChecked_) return;
     // Code has the last word over a gesture in progress.
     slide_->stop();
-    pressed_ = false;
+    press_.Cancel();
     dragging_ = false;
     thumbFree_ = false;
     ChangeState(checked);
@@ -116,17 +109,16 @@ void TSwitch::MouseDown(TMouseButton button, TShiftState shift, float x, float y
     TControl::MouseDown(button, shift, x, y);
     if (button != TMouseButton::mbLeft) return;
     slide_->stop();
-    pressed_ = true;
     dragging_ = false;
     thumbLeft_ = EndFor(isChecked_);
     thumbFree_ = true;
-    grabOffset_ = x - thumbLeft_;
+    press_.Press(button, x - thumbLeft_);
     lastPointer_ = QPointF(x, y);
     Repaint();
 }
 
 void TSwitch::MouseMove(TShiftState shift, float x, float y) {
-    if (!pressed_) return;
+    if (!press_.IsPressed()) return;
     const bool touch = shift.testFlag(ssTouch);
     if (!SwitchMath::CountsAsMovement(touch, x, y, float(lastPointer_.x()),
                                       float(lastPointer_.y())))
@@ -134,16 +126,16 @@ void TSwitch::MouseMove(TShiftState shift, float x, float y) {
     dragging_ = true;
     // The thumb keeps its grab under the pointer, held inside the box, so its
     // side of the middle always matches what the release will decide.
-    thumbLeft_ = SwitchMath::HoldInside(x - grabOffset_, ThumbLength(), Width());
+    thumbLeft_ = SwitchMath::HoldInside(x - press_.At(), ThumbLength(), Width());
     lastPointer_ = QPointF(x, y);
     Repaint();
 }
 
 void TSwitch::MouseUp(TMouseButton button, TShiftState, float x, float) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
+    const std::optional<float> grabOffset = press_.Release(button);
+    if (!grabOffset) return;
     const bool next =
-        SwitchMath::StateAtRelease(isChecked_, dragging_, x, grabOffset_, ThumbLength(), Width());
+        SwitchMath::StateAtRelease(isChecked_, dragging_, x, *grabOffset, ThumbLength(), Width());
     // The thumb goes home even if the handler fails; if the handler set the
     // state itself, the thumb is already there.
     const auto settle = qScopeGuard([this] {
@@ -154,9 +146,8 @@ void TSwitch::MouseUp(TMouseButton button, TShiftState, float x, float) {
 }
 
 void TSwitch::DoMouseCaptureLost() {
-    if (!pressed_) return;
     // Without a release nothing is decided; the thumb returns to its end.
-    pressed_ = false;
+    if (!press_.Cancel()) return;
     dragging_ = false;
     SlideFrom(ThumbLeft());
 }
@@ -164,19 +155,21 @@ void TSwitch::DoMouseCaptureLost() {
 void TSwitch::Paint(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QTransform device = painter.deviceTransform();
-    const bool enabled = AbsoluteEnabled();
-    const bool hot = enabled && IsMouseOver();
+    const TPlatformStyle::TSwitchColours& look = TPlatformStyle::Current().Switch;
+    const TPlatformStyle::TSwitchState& state = !AbsoluteEnabled() ? look.Disabled
+                                                : IsMouseOver()    ? look.Hot
+                                                                   : look.Normal;
     const float left = ThumbLeft();
 
     const QRectF track = SnapToDevice(device, LocalRect());
     if (SwitchMath::TrackShowsOn(left, ThumbLength(), Width())) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(!enabled ? kDisabledTrack : hot ? kOnFillHot : kOnFill);
+        painter.setBrush(state.OnFill);
         painter.drawRoundedRect(track, kTrackCorner, kTrackCorner);
     } else {
         const double pen = OutlineWidth(device);
         const double inset = pen / 2;
-        painter.setPen(QPen(!enabled ? kDisabledTrack : hot ? kOffOutlineHot : kOffOutline, pen));
+        painter.setPen(QPen(state.OffOutline, pen));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(track.adjusted(inset, inset, -inset, -inset), kTrackCorner - inset,
                                 kTrackCorner - inset);
@@ -185,9 +178,7 @@ void TSwitch::Paint(QPainter& painter) {
     const QRectF square(left, 0, ThumbLength(), ThumbLength());
     const QRectF knob = square.adjusted(kKnobMargin, kKnobMargin, -kKnobMargin, -kKnobMargin);
     if (knob.width() <= 0 || knob.height() <= 0) return;
-    QColor knobColour = isChecked_ ? kOnKnob : kOffKnob;
-    if (!enabled) knobColour = isChecked_ ? kDisabledOnKnob : kDisabledTrack;
     painter.setPen(Qt::NoPen);
-    painter.setBrush(knobColour);
+    painter.setBrush(isChecked_ ? state.OnKnob : state.OffKnob);
     painter.drawRoundedRect(SnapToDevice(device, knob), kKnobCorner, kKnobCorner);
 }

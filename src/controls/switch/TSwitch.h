@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/window/TControl.h"
+#include "framework/window/TPressTracker.h"
 
 class QVariantAnimation;
 
@@ -45,12 +46,13 @@ private:
     void SlideDone();
 
     bool isChecked_ = false;
-    bool pressed_ = false;
+    // A press, remembering the grab: the pointer's offset from the thumb's
+    // left edge.
+    TPressTracker<float> press_;
     bool dragging_ = false;
     // Whether thumbLeft_ rather than the state places the thumb.
     bool thumbFree_ = false;
     float thumbLeft_ = 0;
-    float grabOffset_ = 0;
     QPointF lastPointer_;
     QVariantAnimation* slide_ = nullptr;
 };

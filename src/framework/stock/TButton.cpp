@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "framework/window/TAccessibleEvents.h"
+#include "framework/window/TPlatformStyle.h"
 #include "TAction.h"
 
 TButton::~TButton() {
@@ -34,57 +35,40 @@ void TButton::Click() {
 
 void TButton::Paint(QPainter& painter) {
     // Flat face with a 1-pixel border, the colours of the system's buttons.
-    QColor face(0xE1, 0xE1, 0xE1), border(0xAD, 0xAD, 0xAD), ink(Qt::black);
-    if (!AbsoluteEnabled()) {
-        face = QColor(0xCC, 0xCC, 0xCC);
-        border = QColor(0xBF, 0xBF, 0xBF);
-        ink = QColor(0x83, 0x83, 0x83);
-    } else if (IsPressed()) {
-        face = QColor(0xCC, 0xE4, 0xF7);
-        border = QColor(0x00, 0x54, 0x99);
-    } else if (IsMouseOver()) {
-        face = QColor(0xE5, 0xF1, 0xFB);
-        border = QColor(0x00, 0x78, 0xD7);
-    } else if (IsFocused()) {
-        border = QColor(0x00, 0x78, 0xD7);
-    }
+    const TPlatformStyle::TButtonColours& look = TPlatformStyle::Current().Button;
+    const TPlatformStyle::TButtonState& state = !AbsoluteEnabled() ? look.Disabled
+                                                : IsPressed()      ? look.Pressed
+                                                : IsMouseOver()    ? look.Hot
+                                                : IsFocused()      ? look.Focused
+                                                                   : look.Normal;
     const QRectF box = LocalRect();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(box, face);
-    painter.setPen(QPen(border, 1));
+    painter.fillRect(box, state.Face);
+    painter.setPen(QPen(state.Border, 1));
     painter.drawRect(box.adjusted(0.5, 0.5, -0.5, -0.5));
     if (IsFocused()) {
         // The inner focus line of a focused button.
-        painter.setPen(QPen(border, 1));
+        painter.setPen(QPen(state.Border, 1));
         painter.drawRect(box.adjusted(1.5, 1.5, -1.5, -1.5));
     }
     QFont font = painter.font();
     font.setPointSizeF(9);
     painter.setFont(font);
-    painter.setPen(ink);
+    painter.setPen(state.Ink);
     painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, text_);
 }
 
 void TButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
-    if (button == TMouseButton::mbLeft) {
-        pressed_ = true;
-        pressedInside_ = true;
-        Repaint();
-    }
+    if (press_.Press(button)) Repaint();
     TControl::MouseDown(button, shift, x, y);
 }
 
 void TButton::MouseMove(TShiftState, float x, float y) {
-    if (!pressed_) return;
-    const bool inside = IsHit({x, y});
-    if (inside == pressedInside_) return;
-    pressedInside_ = inside;
-    Repaint();
+    if (press_.Move(IsHit({x, y}))) Repaint();
 }
 
 void TButton::MouseUp(TMouseButton button, TShiftState, float x, float y) {
-    if (button != TMouseButton::mbLeft || !pressed_) return;
-    pressed_ = false;
+    if (!press_.Release(button)) return;
     Repaint();
     if (IsHit({x, y})) Click();
 }
@@ -98,7 +82,5 @@ void TButton::KeyDown(int& key, const QString&, TShiftState shift) {
 }
 
 void TButton::DoMouseCaptureLost() {
-    if (!pressed_) return;
-    pressed_ = false;
-    Repaint();
+    if (press_.Cancel()) Repaint();
 }

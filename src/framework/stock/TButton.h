@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/window/TControl.h"
+#include "framework/window/TPressTracker.h"
 
 class TAction;
 
@@ -23,7 +24,7 @@ public:
     void SetImageIndex(int index) { imageIndex_ = std::max(index, -1); }
     TAction* Action() const { return action_; }
     void SetAction(TAction* action);
-    bool IsPressed() const { return pressed_ && pressedInside_; }
+    bool IsPressed() const { return press_.IsDown(); }
 
     bool CanFocus() const override { return true; }
     // Runs the linked action if there is one, otherwise OnClick.
@@ -43,6 +44,5 @@ private:
     QString text_;
     TAction* action_ = nullptr;
     int imageIndex_ = -1;
-    bool pressed_ = false;
-    bool pressedInside_ = false;
+    TPressTracker<> press_;
 };
