@@ -39,14 +39,10 @@ void TDescriptionLoader::Load(TDescriptionRoot& root, const QByteArray& descript
     if (!document.isObject()) context.Fail(QStringLiteral("the description must be an object"));
     const QJsonObject entry = document.object();
 
-    const QString name = Required(entry, QStringLiteral("name"), context);
-    const QString className = Required(entry, QStringLiteral("class"), context);
-    context.Enter(name, className);
-    const TClassInfo* info = registry_.Find(className);
-    if (!info) context.Fail(QStringLiteral("unknown class \"%1\"").arg(className));
+    const auto [name, info] = Enter(entry, context);
     TComponent& top = root.RootComponent();
-    if (!info->IsInstance(&top))
-        context.Fail(QStringLiteral("the window is not of class \"%1\"").arg(className));
+    if (!info.IsInstance(&top))
+        context.Fail(QStringLiteral("the window is not of class \"%1\"").arg(info.Name));
 
     // Slow work the description asks for (decoding the chart) runs on other
     // cores while the window is built.
@@ -67,6 +63,16 @@ void TDescriptionLoader::Load(TDescriptionRoot& root, const QByteArray& descript
         qWarning("Work started ahead for %s was not used.", qPrintable(key));
     for (TComponent* component : created_) component->Loaded();
     top.Loaded();
+}
+
+std::pair<QString, const TClassInfo&> TDescriptionLoader::Enter(const QJsonObject& entry,
+                                                                TLoadContext& context) const {
+    const QString name = Required(entry, QStringLiteral("name"), context);
+    const QString className = Required(entry, QStringLiteral("class"), context);
+    context.Enter(name, className);
+    const TClassInfo* info = registry_.Find(className);
+    if (!info) context.Fail(QStringLiteral("unknown class \"%1\"").arg(className));
+    return {name, *info};
 }
 
 void TDescriptionLoader::Prefetch(const QJsonObject& entry, TLoadContext& context) const {
@@ -124,17 +130,13 @@ void TDescriptionLoader::CreateChildren(TComponent& parent, const QJsonObject& e
     for (const QJsonValue& value : children.toArray()) {
         if (!value.isObject()) context.Fail(QStringLiteral("a child must be an object"));
         const QJsonObject child = value.toObject();
-        const QString name = Required(child, QStringLiteral("name"), context);
-        const QString className = Required(child, QStringLiteral("class"), context);
-        context.Enter(name, className);
-        const TClassInfo* info = registry_.Find(className);
-        if (!info) context.Fail(QStringLiteral("unknown class \"%1\"").arg(className));
-        if (!info->Create)
-            context.Fail(QStringLiteral("class \"%1\" can't be created").arg(className));
+        const auto [name, info] = Enter(child, context);
+        if (!info.Create)
+            context.Fail(QStringLiteral("class \"%1\" can't be created").arg(info.Name));
         if (context.Find(name)) context.Fail(QStringLiteral("the name is already taken"));
 
         // The window owns every component, whatever its parent in the tree.
-        TComponent* component = info->Create(&context.Root().RootComponent());
+        TComponent* component = info.Create(&context.Root().RootComponent());
         component->SetName(name);
         component->BeginLoading();
         created_.push_back(component);

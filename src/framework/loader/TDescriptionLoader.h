@@ -3,12 +3,14 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QString>
+#include <utility>
 #include <vector>
 
 class TComponent;
 class TDescriptionRoot;
 class TClassRegistry;
 class TLoadContext;
+struct TClassInfo;
 
 // Builds a tree of components from its stored description: creates every
 // component in stored order through the class registry, sets its properties,
@@ -24,6 +26,9 @@ public:
     void Load(TDescriptionRoot& root, const QByteArray& description, const QString& source);
 
 private:
+    // Reads an entry's name and class, and steps into it for the messages.
+    std::pair<QString, const TClassInfo&> Enter(const QJsonObject& entry,
+                                                TLoadContext& context) const;
     // Runs the prefetches of every entry, ahead of building any component.
     void Prefetch(const QJsonObject& entry, TLoadContext& context) const;
     void Apply(TComponent& component, const QJsonObject& entry, TLoadContext& context);
