@@ -39,11 +39,17 @@ const TPlatformStyle::TDialColours kDial{
     .Text = Grey(0x00),
 };
 
+const TPlatformStyle::TProgressColours kProgress{
+    .Track = QColor(0xCC, 0xE4, 0xF7),
+    .Bar = QColor(0x00, 0x78, 0xD7),
+};
+
 // A look with the controls' colours above; a look whose controls differ
 // gets its own sets.
 TPlatformStyle Look(const QString& name, QColor windowBackground, QColor stripFill,
                     QColor stripOutline) {
-    return {name, windowBackground, stripFill, stripOutline, kButton, kSpinBox, kSwitch, kDial};
+    return {name,     windowBackground, stripFill, stripOutline, kButton,
+            kSpinBox, kSwitch,          kDial,     kProgress};
 }
 
 const TPlatformStyle kWin10 = Look(QStringLiteral("win10style"), QColor(0xF0, 0xF0, 0xF0),
