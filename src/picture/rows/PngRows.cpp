@@ -19,22 +19,55 @@ constexpr std::size_t kPixel = 4;
 
 enum Filter : std::uint8_t { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
+// Any pixel width, a byte at a time: for the layouts large pictures rarely
+// come in.
+void SubBytes(std::uint8_t* row, std::size_t bytes, std::size_t bpp) {
+    for (std::size_t i = bpp; i < bytes; ++i) row[i] = std::uint8_t(row[i] + row[i - bpp]);
+}
+
+void UpBytes(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
+    for (std::size_t i = 0; i < bytes; ++i) row[i] = std::uint8_t(row[i] + above[i]);
+}
+
+void AverageBytes(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes,
+                  std::size_t bpp) {
+    for (std::size_t i = 0; i < bytes; ++i) {
+        const int left = i >= bpp ? row[i - bpp] : 0;
+        row[i] = std::uint8_t(row[i] + ((left + above[i]) >> 1));
+    }
+}
+
+void PaethBytes(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes, std::size_t bpp) {
+    for (std::size_t i = 0; i < bytes; ++i) {
+        const int a = i >= bpp ? row[i - bpp] : 0;
+        const int b = above[i];
+        const int c = i >= bpp ? above[i - bpp] : 0;
+        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+        const int nearest = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        row[i] = std::uint8_t(row[i] + nearest);
+    }
+}
+
 #if defined(PNG_ROWS_SSE2)
 
-__m128i Load32(const std::uint8_t* p) {
-    int value;
-    std::memcpy(&value, p, sizeof value);
+// A pixel of 3 or 4 bytes in the low lanes; a 3-byte one is read and
+// written without touching the byte after it, which is the next pixel's.
+template <std::size_t kBytes>
+__m128i Load(const std::uint8_t* p) {
+    int value = 0;
+    std::memcpy(&value, p, kBytes);
     return _mm_cvtsi32_si128(value);
 }
 
-void Store32(std::uint8_t* p, __m128i v) {
+template <std::size_t kBytes>
+void Store(std::uint8_t* p, __m128i v) {
     const int value = _mm_cvtsi128_si32(v);
-    std::memcpy(p, &value, sizeof value);
+    std::memcpy(p, &value, kBytes);
 }
 
-// Four pixels at a time: a prefix sum within the register, then the last
-// pixel of the previous four added to all.
-void Sub(std::uint8_t* row, std::size_t bytes) {
+// Four-byte pixels four at a time: a prefix sum within the register, then
+// the last pixel of the previous four added to all.
+void Sub4(std::uint8_t* row, std::size_t bytes) {
     __m128i last = _mm_setzero_si128();
     std::size_t i = 0;
     for (; i + 16 <= bytes; i += 16) {
@@ -46,8 +79,16 @@ void Sub(std::uint8_t* row, std::size_t bytes) {
         last = _mm_shuffle_epi32(x, _MM_SHUFFLE(3, 3, 3, 3));
     }
     for (; i < bytes; i += kPixel) {
-        last = _mm_add_epi8(Load32(row + i), last);
-        Store32(row + i, last);
+        last = _mm_add_epi8(Load<4>(row + i), last);
+        Store<4>(row + i, last);
+    }
+}
+
+void Sub3(std::uint8_t* row, std::size_t bytes) {
+    __m128i last = _mm_setzero_si128();
+    for (std::size_t i = 0; i + 3 <= bytes; i += 3) {
+        last = _mm_add_epi8(Load<3>(row + i), last);
+        Store<3>(row + i, last);
     }
 }
 
@@ -58,19 +99,20 @@ void Up(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(above + i));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, b));
     }
-    for (; i < bytes; ++i) row[i] = std::uint8_t(row[i] + above[i]);
+    UpBytes(row + i, above + i, bytes - i);
 }
 
+template <std::size_t kBytes>
 void Average(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
     const __m128i one = _mm_set1_epi8(1);
     __m128i left = _mm_setzero_si128();
-    for (std::size_t i = 0; i < bytes; i += kPixel) {
-        const __m128i b = Load32(above + i);
+    for (std::size_t i = 0; i + kBytes <= bytes; i += kBytes) {
+        const __m128i b = Load<kBytes>(above + i);
         // avg_epu8 rounds up; the filter rounds down.
         const __m128i mean =
             _mm_sub_epi8(_mm_avg_epu8(left, b), _mm_and_si128(_mm_xor_si128(left, b), one));
-        left = _mm_add_epi8(Load32(row + i), mean);
-        Store32(row + i, left);
+        left = _mm_add_epi8(Load<kBytes>(row + i), mean);
+        Store<kBytes>(row + i, left);
     }
 }
 
@@ -84,12 +126,13 @@ __m128i Select(__m128i mask, __m128i then, __m128i otherwise) {
 
 // One pixel at a time in 16-bit lanes; ties go to the left, then the one
 // above, then the one above-left.
+template <std::size_t kBytes>
 void Paeth(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
     const __m128i zero = _mm_setzero_si128();
     __m128i a = zero, c = zero;
-    for (std::size_t i = 0; i < bytes; i += kPixel) {
-        const __m128i b = _mm_unpacklo_epi8(Load32(above + i), zero);
-        const __m128i x = _mm_unpacklo_epi8(Load32(row + i), zero);
+    for (std::size_t i = 0; i + kBytes <= bytes; i += kBytes) {
+        const __m128i b = _mm_unpacklo_epi8(Load<kBytes>(above + i), zero);
+        const __m128i x = _mm_unpacklo_epi8(Load<kBytes>(row + i), zero);
         const __m128i bc = _mm_sub_epi16(b, c);
         const __m128i ac = _mm_sub_epi16(a, c);
         const __m128i pa = Abs16(bc);
@@ -99,36 +142,8 @@ void Paeth(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
         const __m128i nearest =
             Select(_mm_cmpeq_epi16(smallest, pa), a, Select(_mm_cmpeq_epi16(smallest, pb), b, c));
         a = _mm_and_si128(_mm_add_epi16(x, nearest), _mm_set1_epi16(0xFF));
-        Store32(row + i, _mm_packus_epi16(a, zero));
+        Store<kBytes>(row + i, _mm_packus_epi16(a, zero));
         c = b;
-    }
-}
-
-#else
-
-void Sub(std::uint8_t* row, std::size_t bytes) {
-    for (std::size_t i = kPixel; i < bytes; ++i) row[i] = std::uint8_t(row[i] + row[i - kPixel]);
-}
-
-void Up(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) row[i] = std::uint8_t(row[i] + above[i]);
-}
-
-void Average(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const int left = i >= kPixel ? row[i - kPixel] : 0;
-        row[i] = std::uint8_t(row[i] + ((left + above[i]) >> 1));
-    }
-}
-
-void Paeth(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) {
-        const int a = i >= kPixel ? row[i - kPixel] : 0;
-        const int b = above[i];
-        const int c = i >= kPixel ? above[i - kPixel] : 0;
-        const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
-        const int nearest = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-        row[i] = std::uint8_t(row[i] + nearest);
     }
 }
 
@@ -136,24 +151,43 @@ void Paeth(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
 
 }  // namespace
 
-bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, std::size_t bytes) {
+bool Unfilter(std::uint8_t type, std::uint8_t* row, const std::uint8_t* above, std::size_t bytes,
+              std::size_t bpp) {
+    if (type > kPaeth) return false;
+    if (type == kNone) return true;
+#if defined(PNG_ROWS_SSE2)
+    if (type == kUp) {
+        Up(row, above, bytes);
+        return true;
+    }
+    // Pixels of three or four bytes, whole: what large pictures come in.
+    if ((bpp == 3 || bpp == 4) && bytes % bpp == 0) {
+        switch (type) {
+            case kSub:
+                bpp == 4 ? Sub4(row, bytes) : Sub3(row, bytes);
+                return true;
+            case kAverage:
+                bpp == 4 ? Average<4>(row, above, bytes) : Average<3>(row, above, bytes);
+                return true;
+            default:
+                bpp == 4 ? Paeth<4>(row, above, bytes) : Paeth<3>(row, above, bytes);
+                return true;
+        }
+    }
+#endif
     switch (type) {
-        case kNone:
-            return true;
         case kSub:
-            Sub(row, bytes);
+            SubBytes(row, bytes, bpp);
             return true;
         case kUp:
-            Up(row, above, bytes);
+            UpBytes(row, above, bytes);
             return true;
         case kAverage:
-            Average(row, above, bytes);
-            return true;
-        case kPaeth:
-            Paeth(row, above, bytes);
+            AverageBytes(row, above, bytes, bpp);
             return true;
         default:
-            return false;
+            PaethBytes(row, above, bytes, bpp);
+            return true;
     }
 }
 

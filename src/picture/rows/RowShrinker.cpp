@@ -55,8 +55,20 @@ QRgb* RowShrinker::Row() {
 }
 
 void RowShrinker::Commit() {
-    QRgb* row = Row();
-    if (!row) return;
+    if (QRgb* row = Row()) Add(row);
+}
+
+void RowShrinker::Commit(QRgb* row) {
+    QRgb* own = Row();
+    if (!own) return;
+    if (!Shrinking()) {
+        std::copy_n(row, source_.width(), own);
+        row = own;
+    }
+    Add(row);
+}
+
+void RowShrinker::Add(QRgb* row) {
     Premultiply(row);
     const int y = rowsIn_++;
     if (!Shrinking()) return;

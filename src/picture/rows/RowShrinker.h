@@ -31,6 +31,9 @@ public:
     QRgb* Row();
     // The row at Row() is complete.
     void Commit();
+    // A row that was made elsewhere, Source().width() pixels as Row()
+    // takes them; its alpha may be premultiplied in place.
+    void Commit(QRgb* row);
     bool IsComplete() const { return rowsIn_ == source_.height(); }
 
     // The finished picture in Format_ARGB32_Premultiplied, once every source
@@ -49,6 +52,7 @@ private:
     };
 
     bool Shrinking() const { return target_ != source_; }
+    void Add(QRgb* row);
     void Premultiply(QRgb* row) const;
     void SumRow(const QRgb* row);
     void Accumulate(uint64_t weight);
