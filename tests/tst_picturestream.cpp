@@ -2,11 +2,14 @@
 #include <tiffio.h>
 #include <QBuffer>
 #include <QColorSpace>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QtEndian>
 #include <cstdio>
 #include <utility>
@@ -17,12 +20,16 @@
 #include "JpegFileWriter.h"
 #include "PictureFiles.h"
 #include "PngFileWriter.h"
+#include "SegmentedPngBuilder.h"
 #include "TiffFileWriter.h"
 #include "framework/stock/TBitmap.h"
 #include "picture/inspect/PictureFormat.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/streams/JpegStreamDecoder.h"
+#include "picture/streams/PipelinedPngDecoder.h"
 #include "picture/streams/PngStreamDecoder.h"
+#include "picture/streams/ReadProgress.h"
+#include "picture/streams/StreamInflater.h"
 #include "picture/streams/TiffStreamDecoder.h"
 
 using namespace PictureFiles;
@@ -98,6 +105,87 @@ StreamOutcome Streamed(const QString& path) {
             break;
     }
     return StreamOutcome::Decline();
+}
+
+// What the decoders on two cores make of a file, and how they told the
+// progress: only ever on the thread that decodes, which paints it.
+struct Piped {
+    StreamOutcome outcome;
+    bool toldOnThisThreadOnly = true;
+    qint64 lastTold = -1;
+};
+
+Piped Pipelined(QIODevice& device) {
+    Piped piped;
+    QThread* const decoding = QThread::currentThread();
+    const ReadProgress::TWatcher watch = [&piped, decoding](qint64 position, qint64) {
+        piped.toldOnThisThreadOnly &= QThread::currentThread() == decoding;
+        piped.lastTold = position;
+    };
+    switch (PictureFormat::Recognise(device.peek(PictureFormat::HeadSize))) {
+        case PictureFormat::Kind::Png:
+            piped.outcome = PipelinedPngDecoder(device, watch).Decode();
+            break;
+        case PictureFormat::Kind::Jpeg:
+            piped.outcome = JpegStreamDecoder(device).DecodePipelined(watch);
+            break;
+        case PictureFormat::Kind::Tiff:
+            piped.outcome = TiffStreamDecoder(device).DecodePipelined(watch);
+            break;
+        case PictureFormat::Kind::Other:
+            piped.outcome = StreamOutcome::Decline();
+            break;
+    }
+    return piped;
+}
+
+Piped Pipelined(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return Pipelined(file);
+}
+
+// The process's threads: a decode leaves none behind.
+int ThreadCount() {
+    return int(QDir(QStringLiteral("/proc/self/task"))
+                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                   .size());
+}
+
+// The zlib stream of a PNG file: its IDAT chunks' data in order.
+QByteArray IdatStream(const QByteArray& png) {
+    QByteArray stream;
+    for (qsizetype at = 8; at + 12 <= png.size();) {
+        const qsizetype length = qFromBigEndian<quint32>(png.constData() + at);
+        if (length > png.size() - at - 12) break;
+        if (png.mid(at + 4, 4) == "IDAT") stream += png.mid(at + 8, length);
+        at += 12 + length;
+    }
+    return stream;
+}
+
+struct Inflated {
+    StreamInflater::Result result = StreamInflater::Result::Refused;
+    QByteArray bytes;
+};
+
+Inflated InflateAll(const QByteArray& stream, StreamInflater::Engine engine) {
+    StreamInflater inflater(engine);
+    Inflated inflated;
+    if (!inflater.IsReady()) return inflated;
+    const auto* in = reinterpret_cast<const std::uint8_t*>(stream.constData());
+    std::size_t left = std::size_t(stream.size());
+    std::uint8_t piece[4096];
+    for (int stalled = 0; stalled < 2;) {
+        std::uint8_t* out = piece;
+        std::size_t room = sizeof piece;
+        const std::size_t before = left;
+        inflated.result = inflater.Inflate(in, left, out, room);
+        inflated.bytes.append(reinterpret_cast<const char*>(piece), qsizetype(out - piece));
+        if (inflated.result != StreamInflater::Result::Going) break;
+        stalled = left == before && room == sizeof piece ? stalled + 1 : 0;
+    }
+    return inflated;
 }
 
 const QSize kSmall(37, 23);
@@ -306,6 +394,77 @@ QByteArray Damaged(const QString& kind, const QByteArray& bytes) {
 
 Q_DECLARE_METATYPE(TestPicture)
 
+namespace {
+
+// Every variant of the formats decoded row by row, and some left to the
+// readers, with whether they are streamed.
+void PictureTable() {
+    QTest::addColumn<TestPicture>("picture");
+    QTest::addColumn<bool>("streamed");  // false: left to the readers
+    auto row = [](const char* name, const TestPicture& picture, bool streamed = true) {
+        QTest::newRow(name) << picture << streamed;
+    };
+    constexpr int kGrey = PNG_COLOR_TYPE_GRAY, kRgba = PNG_COLOR_TYPE_RGB_ALPHA,
+                  kGreyAlpha = PNG_COLOR_TYPE_GA, kPalette = PNG_COLOR_TYPE_PALETTE;
+    row("PNG RGB", PngPicture{});
+    row("PNG RGBA", PngPicture{.colour = kRgba});
+    row("PNG grey", PngPicture{.colour = kGrey});
+    row("PNG grey, 1 bit", PngPicture{.colour = kGrey, .bits = 1});
+    row("PNG grey, 2 bits", PngPicture{.colour = kGrey, .bits = 2});
+    row("PNG grey, 4 bits", PngPicture{.colour = kGrey, .bits = 4});
+    row("PNG grey and alpha", PngPicture{.colour = kGreyAlpha});
+    row("PNG RGB, 16 bits", PngPicture{.bits = 16});
+    row("PNG RGBA, 16 bits", PngPicture{.colour = kRgba, .bits = 16});
+    row("PNG grey, 16 bits", PngPicture{.colour = kGrey, .bits = 16});
+    row("PNG grey and alpha, 16 bits", PngPicture{.colour = kGreyAlpha, .bits = 16});
+    row("PNG palette with transparency", PngPicture{.colour = kPalette});
+    row("PNG palette, 4 bits", PngPicture{.colour = kPalette, .bits = 4});
+    row("PNG RGB, transparent colour", PngPicture{.transparentColour = true});
+    row("PNG grey, transparent colour", PngPicture{.colour = kGrey, .transparentColour = true});
+    row("PNG RGB, 16 bits, transparent colour", PngPicture{.bits = 16, .transparentColour = true});
+    row("PNG RGBA, interlaced", PngPicture{.colour = kRgba, .interlaced = true}, false);
+
+    row("JPEG baseline", JpegPicture{});
+    row("JPEG baseline 4:4:4", JpegPicture{.fullChroma = true});
+    row("JPEG progressive", JpegPicture{.progressive = true});
+    row("JPEG grey", JpegPicture{.input = JCS_GRAYSCALE});
+    row("JPEG CMYK", JpegPicture{.input = JCS_CMYK});
+    row("JPEG with restart markers", JpegPicture{.restartMarkers = true});
+
+    constexpr int kStraightAlpha = EXTRASAMPLE_UNASSALPHA, kBlackIsZero = PHOTOMETRIC_MINISBLACK,
+                  kWhiteIsZero = PHOTOMETRIC_MINISWHITE, kFax = COMPRESSION_CCITTFAX4;
+    row("TIFF RGB", TiffPicture{});
+    row("TIFF RGB uncompressed", TiffPicture{.compression = COMPRESSION_NONE});
+    row("TIFF RGB deflate", TiffPicture{.compression = COMPRESSION_ADOBE_DEFLATE});
+    row("TIFF RGB PackBits", TiffPicture{.compression = COMPRESSION_PACKBITS});
+    row("TIFF RGBA", TiffPicture{.extraSample = kStraightAlpha});
+    row("TIFF RGBA premultiplied", TiffPicture{.extraSample = EXTRASAMPLE_ASSOCALPHA});
+    row("TIFF RGBA, fourth sample unspecified",
+        TiffPicture{.extraSample = EXTRASAMPLE_UNSPECIFIED});
+    row("TIFF grey", TiffPicture{.photometric = kBlackIsZero});
+    row("TIFF grey, 16 bits", TiffPicture{.photometric = kBlackIsZero, .bits = 16});
+    row("TIFF bilevel", TiffPicture{.photometric = kBlackIsZero, .bits = 1, .compression = kFax});
+    row("TIFF bilevel, white is zero",
+        TiffPicture{.photometric = kWhiteIsZero, .bits = 1, .compression = kFax});
+    row("TIFF palette", TiffPicture{.photometric = PHOTOMETRIC_PALETTE});
+    row("TIFF RGB, 16 bits", TiffPicture{.bits = 16});
+    row("TIFF RGBA, 16 bits", TiffPicture{.bits = 16, .extraSample = kStraightAlpha});
+    row("TIFF JPEG",
+        TiffPicture{.photometric = PHOTOMETRIC_YCBCR, .compression = COMPRESSION_JPEG});
+    row("TIFF RGB, two pages", TiffPicture{.twoPages = true});
+    row("TIFF RGB tiled", TiffPicture{.tiled = true});
+    row("TIFF RGBA, 16 bits, tiled",
+        TiffPicture{.bits = 16, .extraSample = kStraightAlpha, .tiled = true});
+    row("TIFF bilevel tiled",
+        TiffPicture{.photometric = kBlackIsZero, .bits = 1, .compression = kFax, .tiled = true});
+    row("TIFF grey, white is zero", TiffPicture{.photometric = kWhiteIsZero});
+    row("TIFF RGB in separate planes", TiffPicture{.separatePlanes = true}, false);
+    row("TIFF grey, 16 bits, white is zero", TiffPicture{.photometric = kWhiteIsZero, .bits = 16},
+        false);
+}
+
+}  // namespace
+
 // The formats decoded row by row: the same pixels as the image readers give
 // for every variant, the variants left to the readers going to them, and
 // truncated, corrupt and lying files failing cleanly.
@@ -336,74 +495,7 @@ private slots:
         QCOMPARE(int(PictureFormat::Recognise(head)), kind);
     }
 
-    void samePixelsAsTheReaders_data() {
-        QTest::addColumn<TestPicture>("picture");
-        QTest::addColumn<bool>("streamed");  // false: left to the readers
-        auto row = [](const char* name, const TestPicture& picture, bool streamed = true) {
-            QTest::newRow(name) << picture << streamed;
-        };
-        constexpr int kGrey = PNG_COLOR_TYPE_GRAY, kRgba = PNG_COLOR_TYPE_RGB_ALPHA,
-                      kGreyAlpha = PNG_COLOR_TYPE_GA, kPalette = PNG_COLOR_TYPE_PALETTE;
-        row("PNG RGB", PngPicture{});
-        row("PNG RGBA", PngPicture{.colour = kRgba});
-        row("PNG grey", PngPicture{.colour = kGrey});
-        row("PNG grey, 1 bit", PngPicture{.colour = kGrey, .bits = 1});
-        row("PNG grey, 2 bits", PngPicture{.colour = kGrey, .bits = 2});
-        row("PNG grey, 4 bits", PngPicture{.colour = kGrey, .bits = 4});
-        row("PNG grey and alpha", PngPicture{.colour = kGreyAlpha});
-        row("PNG RGB, 16 bits", PngPicture{.bits = 16});
-        row("PNG RGBA, 16 bits", PngPicture{.colour = kRgba, .bits = 16});
-        row("PNG grey, 16 bits", PngPicture{.colour = kGrey, .bits = 16});
-        row("PNG grey and alpha, 16 bits", PngPicture{.colour = kGreyAlpha, .bits = 16});
-        row("PNG palette with transparency", PngPicture{.colour = kPalette});
-        row("PNG palette, 4 bits", PngPicture{.colour = kPalette, .bits = 4});
-        row("PNG RGB, transparent colour", PngPicture{.transparentColour = true});
-        row("PNG grey, transparent colour", PngPicture{.colour = kGrey, .transparentColour = true});
-        row("PNG RGB, 16 bits, transparent colour",
-            PngPicture{.bits = 16, .transparentColour = true});
-        row("PNG RGBA, interlaced", PngPicture{.colour = kRgba, .interlaced = true}, false);
-
-        row("JPEG baseline", JpegPicture{});
-        row("JPEG baseline 4:4:4", JpegPicture{.fullChroma = true});
-        row("JPEG progressive", JpegPicture{.progressive = true});
-        row("JPEG grey", JpegPicture{.input = JCS_GRAYSCALE});
-        row("JPEG CMYK", JpegPicture{.input = JCS_CMYK});
-        row("JPEG with restart markers", JpegPicture{.restartMarkers = true});
-
-        constexpr int kStraightAlpha = EXTRASAMPLE_UNASSALPHA,
-                      kBlackIsZero = PHOTOMETRIC_MINISBLACK, kWhiteIsZero = PHOTOMETRIC_MINISWHITE,
-                      kFax = COMPRESSION_CCITTFAX4;
-        row("TIFF RGB", TiffPicture{});
-        row("TIFF RGB uncompressed", TiffPicture{.compression = COMPRESSION_NONE});
-        row("TIFF RGB deflate", TiffPicture{.compression = COMPRESSION_ADOBE_DEFLATE});
-        row("TIFF RGB PackBits", TiffPicture{.compression = COMPRESSION_PACKBITS});
-        row("TIFF RGBA", TiffPicture{.extraSample = kStraightAlpha});
-        row("TIFF RGBA premultiplied", TiffPicture{.extraSample = EXTRASAMPLE_ASSOCALPHA});
-        row("TIFF RGBA, fourth sample unspecified",
-            TiffPicture{.extraSample = EXTRASAMPLE_UNSPECIFIED});
-        row("TIFF grey", TiffPicture{.photometric = kBlackIsZero});
-        row("TIFF grey, 16 bits", TiffPicture{.photometric = kBlackIsZero, .bits = 16});
-        row("TIFF bilevel",
-            TiffPicture{.photometric = kBlackIsZero, .bits = 1, .compression = kFax});
-        row("TIFF bilevel, white is zero",
-            TiffPicture{.photometric = kWhiteIsZero, .bits = 1, .compression = kFax});
-        row("TIFF palette", TiffPicture{.photometric = PHOTOMETRIC_PALETTE});
-        row("TIFF RGB, 16 bits", TiffPicture{.bits = 16});
-        row("TIFF RGBA, 16 bits", TiffPicture{.bits = 16, .extraSample = kStraightAlpha});
-        row("TIFF JPEG",
-            TiffPicture{.photometric = PHOTOMETRIC_YCBCR, .compression = COMPRESSION_JPEG});
-        row("TIFF RGB, two pages", TiffPicture{.twoPages = true});
-        row("TIFF RGB tiled", TiffPicture{.tiled = true});
-        row("TIFF RGBA, 16 bits, tiled",
-            TiffPicture{.bits = 16, .extraSample = kStraightAlpha, .tiled = true});
-        row("TIFF bilevel tiled",
-            TiffPicture{
-                .photometric = kBlackIsZero, .bits = 1, .compression = kFax, .tiled = true});
-        row("TIFF grey, white is zero", TiffPicture{.photometric = kWhiteIsZero});
-        row("TIFF RGB in separate planes", TiffPicture{.separatePlanes = true}, false);
-        row("TIFF grey, 16 bits, white is zero",
-            TiffPicture{.photometric = kWhiteIsZero, .bits = 16}, false);
-    }
+    void samePixelsAsTheReaders_data() { PictureTable(); }
     void samePixelsAsTheReaders() {
         QFETCH(TestPicture, picture);
         QFETCH(bool, streamed);
@@ -435,6 +527,135 @@ private slots:
                                          .arg(got, 8, 16, QChar(u'0'))
                                          .arg(want, 8, 16, QChar(u'0'))));
             }
+    }
+
+    // The decoders on two cores against the single-threaded ones: the same
+    // outcome and the same pixels for every variant, the progress told on
+    // the decoding thread alone, up to the end of the file.
+    void pipelinedAsOneThread_data() { PictureTable(); }
+    void pipelinedAsOneThread() {
+        QFETCH(TestPicture, picture);
+        const QString file = dir_.filePath("variant.bin");
+        QVERIFY(WritePicture(picture, file));
+        const StreamOutcome single = Streamed(file);
+        const Piped piped = Pipelined(file);
+        QCOMPARE(piped.outcome.status, single.status);
+        QCOMPARE(piped.outcome.image, single.image);
+        QVERIFY(piped.toldOnThisThreadOnly);
+        if (single.status == DecodeOutcome::Decoded &&
+            !std::holds_alternative<TiffPicture>(picture))
+            QCOMPARE(piped.lastTold, QFileInfo(file).size());
+    }
+
+    // Many more rows than the rings hold, shrunk on the way.
+    void pipelinedAsOneThreadWhenShrunk_data() {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QSize>("source");
+        for (const char* format : {"PNG", "JPEG", "TIFF"}) {
+            QTest::addRow("%s, wide", format) << format << QSize(10001, 300);
+            QTest::addRow("%s, tall", format) << format << QSize(200, 17000);
+        }
+    }
+    void pipelinedAsOneThreadWhenShrunk() {
+        QFETCH(QString, format);
+        QFETCH(QSize, source);
+        const QString file = dir_.filePath("large.bin");
+        QVERIFY(WriteLarge(format, file, source));
+        const StreamOutcome single = Streamed(file);
+        QCOMPARE(single.status, DecodeOutcome::Decoded);
+        const Piped piped = Pipelined(file);
+        QCOMPARE(piped.outcome.status, DecodeOutcome::Decoded);
+        QCOMPARE(piped.outcome.image, single.image);
+        QVERIFY(piped.toldOnThisThreadOnly);
+    }
+
+    // A decode on two cores that ends early, the worker's side or the
+    // taker's: the same outcome as on one thread (the previous picture kept
+    // when that fails), and no thread left running.
+    void pipelineStopsCleanly_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        // Taller than the ring, so that the worker is mid-way when it ends.
+        QImage tall(64, 3000, QImage::Format_ARGB32);
+        for (int y = 0; y < tall.height(); ++y)
+            for (int x = 0; x < tall.width(); ++x)
+                tall.setPixel(
+                    x, y,
+                    qRgba(int(Noise(x, y, 0) & 0xFF), y & 0xFF, x * 4, int(Noise(x, y, 1) & 0xFF)));
+        const SegmentedPngBuilder png(tall, 700);
+        using F = SegmentedPngBuilder::Fault;
+        QTest::newRow("PNG, a row of unknown filter type") << png.Build(F::UnknownFilter);
+        QTest::newRow("PNG, a chunk's checksum wrong") << png.Build(F::WrongIdatCrc);
+        QTest::newRow("PNG, the stream's checksum wrong") << png.Build(F::WrongAdler);
+        QTest::newRow("PNG, no end chunk") << png.Build(F::NoEnd);
+        QTest::newRow("PNG, whole") << png.Build(F::NoIndex);
+        QTest::newRow("PNG, cut short") << png.Build(F::NoIndex).first(100000);
+        for (const char* format : {"JPEG", "TIFF"}) {
+            const QString file = dir_.filePath("tall.bin");
+            QVERIFY(WriteLarge(format, file, QSize(200, 17000)));
+            const QByteArray bytes = ReadAll(file);
+            QTest::addRow("%s, whole", format) << bytes;
+            QTest::addRow("%s, cut short", format) << bytes.first(bytes.size() / 2);
+        }
+    }
+    void pipelineStopsCleanly() {
+        QFETCH(QByteArray, bytes);
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        StreamOutcome single;
+        switch (PictureFormat::Recognise(bytes)) {
+            case PictureFormat::Kind::Png:
+                single = PngStreamDecoder(buffer).Decode();
+                break;
+            case PictureFormat::Kind::Jpeg:
+                single = JpegStreamDecoder(buffer).Decode();
+                break;
+            default:
+                single = TiffStreamDecoder(buffer).Decode();
+                break;
+        }
+        const QString file = dir_.filePath("stopped.bin");
+        QVERIFY(WriteBytes(file, bytes));
+        const int threads = ThreadCount();
+        const QImage previous = Halves(QSize(3, 2), QImage::Format_ARGB32_Premultiplied);
+        TBitmap bitmap(previous);
+        const Outcome outcome = Load(bitmap, file);
+        QCOMPARE(ThreadCount(), threads);
+        if (single.status == DecodeOutcome::Decoded) {
+            QVERIFY2(outcome.failure.isEmpty(), qPrintable(outcome.message));
+            QCOMPARE(bitmap.Image(), single.image);
+        } else {
+            QCOMPARE(outcome.failure, QStringLiteral("EBitmapLoadingFailed"));
+            QCOMPARE(bitmap.Image(), previous);
+        }
+    }
+
+    // The fast inflater gives zlib's bytes to the last, on every PNG here
+    // and on a large one; a stream it refuses goes to zlib whole.
+    void fastInflaterAgreesWithZlib() {
+        if (!StreamInflater::HasFastEngine()) QSKIP("built without the fast inflater");
+        QStringList files;
+        const QDir hostile(DataDir() + QStringLiteral("/hostile"));
+        for (const QString& name : hostile.entryList({QStringLiteral("*.png")}, QDir::Files))
+            files << hostile.filePath(name);
+        const QString large = dir_.filePath("inflate.png");
+        QVERIFY(WriteLarge(QStringLiteral("PNG"), large, QSize(3000, 2000)));
+        files << large;
+        int agreed = 0;
+        for (const QString& path : files) {
+            const QByteArray stream = IdatStream(ReadAll(path));
+            if (stream.isEmpty()) continue;
+            const Inflated fast = InflateAll(stream, StreamInflater::Engine::Fastest);
+            const Inflated zlib = InflateAll(stream, StreamInflater::Engine::Zlib);
+            const QString name = QFileInfo(path).fileName();
+            if (fast.result == StreamInflater::Result::Refused) {
+                QVERIFY2(zlib.bytes.startsWith(fast.bytes), qPrintable(name));
+                continue;
+            }
+            QVERIFY2(fast.result == zlib.result, qPrintable(name));
+            QVERIFY2(fast.bytes == zlib.bytes, qPrintable(name));
+            ++agreed;
+        }
+        QVERIFY(agreed >= 5);
     }
 
     void animatedPngShowsItsFirstFrame() {

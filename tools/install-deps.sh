@@ -8,6 +8,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev
     libdeflate-dev             # inflating the built-in chart's segments
+    libisal-dev                # inflating large PNG files, faster than zlib
     libpng-dev libjpeg62-turbo-dev libtiff-dev  # large pictures, decoded row by row
     qt6-qpa-plugins            # the xcb, offscreen and VNC platforms
     qt6-image-formats-plugins  # TIFF, WebP, TGA and more besides Qt's own

@@ -14,13 +14,17 @@
 #include "picture/inspect/PictureFormat.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/inspect/SvgReferences.h"
+#include "picture/streams/DeviceInput.h"
 #include "picture/streams/JpegStreamDecoder.h"
+#include "picture/streams/PipelinedPngDecoder.h"
 #include "picture/streams/PngStreamDecoder.h"
 #include "picture/streams/TiffStreamDecoder.h"
 
 namespace PictureDecoder {
 
 namespace {
+
+using Progress = std::function<void(qint64 position, qint64 size)>;
 
 // Several names lead to one reader; trying it again under another name
 // would only repeat its failure.
@@ -137,8 +141,24 @@ StreamOutcome Streamed(QIODevice& device) {
     return StreamOutcome::Decline();
 }
 
+// The same formats on two cores, a worker reading the file: the device as
+// it is, the progress told from this thread. Declined where only the single
+// thread decides.
+StreamOutcome Pipelined(QIODevice& device, const Progress& progress) {
+    switch (PictureFormat::Recognise(device.peek(PictureFormat::HeadSize))) {
+        case PictureFormat::Kind::Png:
+            return PipelinedPngDecoder(device, progress).Decode();
+        case PictureFormat::Kind::Jpeg:
+            return JpegStreamDecoder(device).DecodePipelined(progress);
+        case PictureFormat::Kind::Tiff:
+            return TiffStreamDecoder(device).DecodePipelined(progress);
+        case PictureFormat::Kind::Other:
+            break;
+    }
+    return StreamOutcome::Decline();
+}
+
 QImage DecodeFrom(QIODevice& device) {
-    QImageReader::setAllocationLimit(ReaderAllocationLimitMB);
     const qint64 start = device.pos();
     StreamOutcome streamed = Streamed(device);
     if (streamed.status == DecodeOutcome::Decoded) return std::move(streamed.image);
@@ -165,8 +185,15 @@ QImage DecodeFrom(QIODevice& device) {
 
 }  // namespace
 
-QImage Decode(QIODevice& device,
-              const std::function<void(qint64 position, qint64 size)>& progress) {
+QImage Decode(QIODevice& device, const Progress& progress, Threads threads) {
+    QImageReader::setAllocationLimit(ReaderAllocationLimitMB);
+    const qint64 start = device.pos();
+    StreamOutcome piped =
+        threads == Threads::Two ? Pipelined(device, progress) : StreamOutcome::Decline();
+    if (piped.status == DecodeOutcome::Decoded) return std::move(piped.image);
+    if (piped.status != DecodeOutcome::Declined) return {};
+    // Everything else on this thread alone, its reads told as they happen.
+    if (!DeviceInput::Seek(device, start)) return {};
     if (!progress) return DecodeFrom(device);
     WatchedDevice watched(device, progress);
     return DecodeFrom(watched);

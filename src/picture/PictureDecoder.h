@@ -22,9 +22,16 @@ constexpr int ReaderAllocationLimitMB = 4096;
 // format go to the image readers, up to PictureSize::Admissible. A null
 // image when nothing recognises the content, the pixels can't be decoded,
 // or the file declares more pixels than admitted (refused before anything
-// is allocated for them). `progress`, when given, is told after every read
-// how far into the device the decoding has read, and its size.
+// is allocated for them). PNG, JPEG and TIFF are decoded on two cores where
+// they can be, a worker reading the file; what only one thread can decode is
+// read on this one. `progress`, when given, is told how far into the device
+// the decoding has read, and its size, always on this thread.
+//
+// `threads` One keeps everything on this thread, as the decoders on two
+// cores are compared with.
+enum class Threads { One, Two };
 QImage Decode(QIODevice& device,
-              const std::function<void(qint64 position, qint64 size)>& progress = {});
+              const std::function<void(qint64 position, qint64 size)>& progress = {},
+              Threads threads = Threads::Two);
 
 }  // namespace PictureDecoder

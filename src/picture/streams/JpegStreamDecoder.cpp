@@ -12,6 +12,7 @@
 #include <jpeglib.h>
 
 #include "DeviceInput.h"
+#include "RowRing.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/rows/RowShrinker.h"
 
@@ -40,6 +41,8 @@ struct Errors {
 struct Source {
     jpeg_source_mgr manager;
     QIODevice* device = nullptr;
+    // Told each position reached, when the reading is a worker's.
+    ReadProgress* progress = nullptr;
     // Set when the file ended before its end-of-image marker.
     bool ended = false;
     JOCTET buffer[kBufferSize];
@@ -69,6 +72,7 @@ void End(j_decompress_ptr) {}
 boolean Fill(j_decompress_ptr info) {
     auto* source = reinterpret_cast<Source*>(info->src);
     const qint64 read = DeviceInput::Read(*source->device, source->buffer, qint64(kBufferSize));
+    if (source->progress) source->progress->Note(DeviceInput::Position(*source->device));
     size_t length = read > 0 ? size_t(read) : 0;
     if (length == 0) {
         // What libjpeg expects at the end: an end-of-image marker of our own.
@@ -165,9 +169,53 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
     return !source->ended;
 }
 
+// The worker's part: the rows as libjpeg gives them, QRgb or CMYK, into
+// the ring. The jump target is set on this thread, which alone calls into
+// libjpeg meanwhile.
+bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring) {
+    if (setjmp(errors->jump)) return false;
+    jpeg_start_decompress(info);
+    if (jpeg_has_multiple_scans(info) && source->ended) return false;
+    while (info->output_scanline < info->output_height) {
+        JSAMPROW row = ring->Claim();
+        if (!row) return false;  // the taker has stopped
+        if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
+        ring->Publish();
+    }
+    jpeg_finish_decompress(info);
+    return !source->ended;
+}
+
+// The calling thread's part: the worker's rows shrunk as they come.
+bool TakeRows(RowRing& ring, ReadProgress& progress, RowShrinker& shrinker, bool cmyk) {
+    const int width = shrinker.Source().width();
+    while (!shrinker.IsComplete()) {
+        uchar* row = ring.Take();
+        if (!row) return false;
+        if (cmyk) {
+            ToRgb(row, shrinker.Row(), width);
+            shrinker.Commit();
+        } else {
+            shrinker.Commit(reinterpret_cast<QRgb*>(row));
+        }
+        ring.GiveBack();
+        progress.Tell();
+    }
+    return true;
+}
+
 }  // namespace
 
 StreamOutcome JpegStreamDecoder::Decode() {
+    return Run(false, {});
+}
+
+StreamOutcome JpegStreamDecoder::DecodePipelined(ReadProgress::TWatcher progress) {
+    return Run(true, std::move(progress));
+}
+
+StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watcher) {
+    ReadProgress progress(device_, std::move(watcher));
     jpeg_decompress_struct info{};
     Errors errors{};
     info.err = jpeg_std_error(&errors.manager);
@@ -182,15 +230,16 @@ StreamOutcome JpegStreamDecoder::Decode() {
 
     auto source = std::make_unique<Source>();
     source->device = &device_;
+    if (pipelined) source->progress = &progress;
     source->manager.init_source = Start;
     source->manager.fill_input_buffer = Fill;
     source->manager.skip_input_data = Skip;
     source->manager.resync_to_restart = jpeg_resync_to_restart;
     source->manager.term_source = End;
     info.src = &source->manager;
-    jpeg_progress_mgr progress{};
-    progress.progress_monitor = CountScans;
-    info.progress = &progress;
+    jpeg_progress_mgr scans{};
+    scans.progress_monitor = CountScans;
+    info.progress = &scans;
     info.mem->max_memory_to_use = kMaxDecoderMemory;
 
     Layout layout;
@@ -202,8 +251,23 @@ StreamOutcome JpegStreamDecoder::Decode() {
     RowShrinker shrinker(layout.output, PictureSize::Shrunk(layout.declared),
                          RowShrinker::Alpha::Opaque);
     if (!shrinker.IsValid()) return StreamOutcome::Fail();
-    std::vector<JSAMPLE> cmyk(layout.cmyk ? size_t(layout.output.width()) * 4 : 0);
-    if (!ReadRows(&info, &errors, source.get(), &shrinker, layout.cmyk ? cmyk.data() : nullptr))
-        return StreamOutcome::Fail();
-    return StreamOutcome::Done(shrinker.Take());
+    if (!pipelined) {
+        std::vector<JSAMPLE> cmyk(layout.cmyk ? size_t(layout.output.width()) * 4 : 0);
+        if (!ReadRows(&info, &errors, source.get(), &shrinker, layout.cmyk ? cmyk.data() : nullptr))
+            return StreamOutcome::Fail();
+        return StreamOutcome::Done(shrinker.Take());
+    }
+    // Rows of four bytes a pixel either way, about 4 MB of them.
+    const size_t rowBytes = size_t(layout.output.width()) * 4;
+    RowRing ring(rowBytes, int(std::clamp<size_t>((size_t(4) << 20) / rowBytes, 4, 64)));
+    if (!ring.IsValid()) return StreamOutcome::Decline();
+    if (!ring.Start([&info, &errors, &source](RowRing& r) {
+            return MakeRows(&info, &errors, source.get(), &r);
+        }))
+        return StreamOutcome::Decline();
+    const bool taken = TakeRows(ring, progress, shrinker, layout.cmyk);
+    while (ring.Take()) ring.GiveBack();
+    const bool made = ring.Succeeded();
+    progress.Tell();
+    return taken && made ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
 }

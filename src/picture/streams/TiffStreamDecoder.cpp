@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 #include <QIODevice>
+#include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "DeviceInput.h"
+#include "RowRing.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/rows/RowConversion.h"
 #include "picture/rows/RowShrinker.h"
@@ -28,11 +30,14 @@ constexpr int kMaxSamples = 8;
 struct File {
     QIODevice* device = nullptr;
     qint64 start = 0;
+    // Told each position reached, when the reading is a worker's.
+    ReadProgress* progress = nullptr;
 };
 
 tmsize_t Read(thandle_t handle, void* data, tmsize_t size) {
     auto* file = static_cast<File*>(handle);
     const qint64 read = DeviceInput::Read(*file->device, data, qint64(size));
+    if (file->progress) file->progress->Note(DeviceInput::Position(*file->device));
     return tmsize_t(read < 0 ? -1 : read);
 }
 
@@ -234,25 +239,65 @@ bool TilesFit(TIFF* tiff, const Layout& layout, uint64_t rowBytes) {
            rowBytes * tileHeight <= kMaxBand;
 }
 
-bool ReadStrips(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker& shrinker) {
-    const int width = shrinker.Source().width();
+// Where the rows of samples go: converted and shrunk at once, or handed
+// through a ring to the thread that shrinks. Row gives room for the next
+// row of samples (null when the taker has stopped), Done says it is filled.
+class RowSink {
+public:
+    virtual ~RowSink() = default;
+    virtual uchar* Row() = 0;
+    virtual void Done() = 0;
+};
+
+class ShrinkingSink : public RowSink {
+public:
+    ShrinkingSink(const Layout& layout, uint64_t rowBytes, RowShrinker& shrinker)
+        : layout_(layout), shrinker_(shrinker), row_(size_t((rowBytes + 1) / 2)) {}
     // Whole 16-bit samples, aligned for them.
-    std::vector<quint16> row(size_t((rowBytes + 1) / 2));
-    auto* bytes = reinterpret_cast<uchar*>(row.data());
-    for (int y = 0; y < shrinker.Source().height(); ++y) {
-        if (TIFFReadScanline(tiff, bytes, uint32_t(y), 0) != 1) return false;
-        Convert(layout, bytes, shrinker.Row(), width);
-        shrinker.Commit();
+    uchar* Row() override { return reinterpret_cast<uchar*>(row_.data()); }
+    void Done() override {
+        Convert(layout_, Row(), shrinker_.Row(), shrinker_.Source().width());
+        shrinker_.Commit();
+    }
+
+private:
+    const Layout& layout_;
+    RowShrinker& shrinker_;
+    std::vector<quint16> row_;
+};
+
+class RingSink : public RowSink {
+public:
+    explicit RingSink(RowRing& ring) : ring_(ring) {}
+    uchar* Row() override {
+        if (!claimed_) claimed_ = ring_.Claim();
+        return claimed_;
+    }
+    void Done() override {
+        ring_.Publish();
+        claimed_ = nullptr;
+    }
+
+private:
+    RowRing& ring_;
+    uchar* claimed_ = nullptr;
+};
+
+bool ReadStrips(TIFF* tiff, QSize size, RowSink& sink) {
+    for (int y = 0; y < size.height(); ++y) {
+        uchar* row = sink.Row();
+        if (!row || TIFFReadScanline(tiff, row, uint32_t(y), 0) != 1) return false;
+        sink.Done();
     }
     return true;
 }
 
-bool ReadTiles(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker& shrinker) {
+bool ReadTiles(TIFF* tiff, uint64_t rowBytes, QSize size, RowSink& sink) {
     uint32_t tileWidth = 0, tileHeight = 0;
     TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
     TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileHeight);
     const uint64_t tileRow = TIFFTileRowSize64(tiff);
-    const int width = shrinker.Source().width(), height = shrinker.Source().height();
+    const int width = size.width(), height = size.height();
     std::vector<quint16> tile(size_t((tileRow * tileHeight + 1) / 2));
     std::vector<quint16> band(size_t((rowBytes * tileHeight + 1) / 2));
     auto* tileBytes = reinterpret_cast<uchar*>(tile.data());
@@ -267,9 +312,25 @@ bool ReadTiles(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker&
                 std::copy_n(tileBytes + r * tileRow, count, bandBytes + r * rowBytes + offset);
         }
         for (uint32_t r = 0; r < rows; ++r) {
-            Convert(layout, bandBytes + r * rowBytes, shrinker.Row(), width);
-            shrinker.Commit();
+            uchar* row = sink.Row();
+            if (!row) return false;
+            std::copy_n(bandBytes + r * rowBytes, rowBytes, row);
+            sink.Done();
         }
+    }
+    return true;
+}
+
+// The calling thread's part of a pipelined decode: the worker's rows
+// converted and shrunk as they come.
+bool TakeRows(RowRing& ring, ReadProgress& progress, const Layout& layout, RowShrinker& shrinker) {
+    while (!shrinker.IsComplete()) {
+        const uchar* row = ring.Take();
+        if (!row) return false;
+        Convert(layout, row, shrinker.Row(), shrinker.Source().width());
+        shrinker.Commit();
+        ring.GiveBack();
+        progress.Tell();
     }
     return true;
 }
@@ -277,7 +338,16 @@ bool ReadTiles(TIFF* tiff, const Layout& layout, uint64_t rowBytes, RowShrinker&
 }  // namespace
 
 StreamOutcome TiffStreamDecoder::Decode() {
-    File file{&device_, device_.pos()};
+    return Run(false, {});
+}
+
+StreamOutcome TiffStreamDecoder::DecodePipelined(ReadProgress::TWatcher progress) {
+    return Run(true, std::move(progress));
+}
+
+StreamOutcome TiffStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watcher) {
+    ReadProgress progress(device_, std::move(watcher));
+    File file{&device_, device_.pos(), pipelined ? &progress : nullptr};
     const std::unique_ptr<TIFFOpenOptions, FreeOptions> options(TIFFOpenOptionsAlloc());
     if (!options) return StreamOutcome::Fail();
     TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), kMaxAllocation);
@@ -307,7 +377,27 @@ StreamOutcome TiffStreamDecoder::Decode() {
         return StreamOutcome::Decline();
     RowShrinker shrinker(size, PictureSize::Shrunk(size), layout.alphaKind);
     if (!shrinker.IsValid()) return StreamOutcome::Fail();
-    const bool read = TIFFIsTiled(tiff.get()) ? ReadTiles(tiff.get(), layout, rowBytes, shrinker)
-                                              : ReadStrips(tiff.get(), layout, rowBytes, shrinker);
-    return read ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
+    TIFF* const handle = tiff.get();
+    const auto read = [handle, rowBytes, size](RowSink& sink) {
+        return TIFFIsTiled(handle) ? ReadTiles(handle, rowBytes, size, sink)
+                                   : ReadStrips(handle, size, sink);
+    };
+    if (!pipelined) {
+        ShrinkingSink sink(layout, rowBytes, shrinker);
+        return read(sink) ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
+    }
+    // Rows of samples, about 4 MB of them, whole 16-bit samples.
+    const size_t slotBytes = size_t((rowBytes + 1) / 2 * 2);
+    RowRing ring(slotBytes, int(std::clamp<size_t>((size_t(4) << 20) / slotBytes, 4, 64)));
+    if (!ring.IsValid()) return StreamOutcome::Decline();
+    if (!ring.Start([&read](RowRing& r) {
+            RingSink sink(r);
+            return read(sink);
+        }))
+        return StreamOutcome::Decline();
+    const bool taken = TakeRows(ring, progress, layout, shrinker);
+    while (ring.Take()) ring.GiveBack();
+    const bool made = ring.Succeeded();
+    progress.Tell();
+    return taken && made ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
 }

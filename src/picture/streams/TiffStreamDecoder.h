@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReadProgress.h"
 #include "StreamOutcome.h"
 
 class QIODevice;
@@ -11,13 +12,23 @@ class QIODevice;
 // bits with or without alpha; JPEG-compressed YCbCr. Others (separate
 // planes, CMYK, Lab, floating point, tiles too large to hold a row of, ...)
 // are declined and left to the image readers.
+//
+// Pipelined, a worker does libtiff's part (reading and decompressing) into a
+// bounded ring of rows, and the calling thread converts and shrinks them
+// and tells the progress.
 class TiffStreamDecoder {
 public:
     explicit TiffStreamDecoder(QIODevice& device) : device_(device) {}
 
     // The device is read from its current position, where the file starts.
     StreamOutcome Decode();
+    // The same on two cores: the device is read by the worker while it
+    // runs, and `progress` is told on the calling thread only. Declined
+    // when no thread can be had.
+    StreamOutcome DecodePipelined(ReadProgress::TWatcher progress = {});
 
 private:
+    StreamOutcome Run(bool pipelined, ReadProgress::TWatcher progress);
+
     QIODevice& device_;
 };
