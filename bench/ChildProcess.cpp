@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -14,9 +15,11 @@ extern char** environ;
 
 namespace ChildProcess {
 
-std::optional<Result> RunSelf(const std::vector<std::string>& arguments) {
-    const std::string self = QCoreApplication::applicationFilePath().toStdString();
-    std::vector<std::string> args{self};
+namespace {
+
+std::optional<Result> Spawn(const std::string& program, const std::vector<std::string>& arguments,
+                            bool searchPath) {
+    std::vector<std::string> args{program};
     args.insert(args.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -29,11 +32,15 @@ std::optional<Result> RunSelf(const std::vector<std::string>& arguments) {
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
     posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    if (searchPath)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
     Result result;
     pid_t pid = 0;
     result.StartNs = BenchMath::NowNs();
-    const int spawned = posix_spawn(&pid, self.c_str(), &actions, nullptr, argv.data(), environ);
+    const int spawned =
+        searchPath ? posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                   : posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeFds[1]);
     if (spawned != 0) {
@@ -50,7 +57,18 @@ std::optional<Result> RunSelf(const std::vector<std::string>& arguments) {
     result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     const auto ms = [](timeval t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     result.CpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
+    result.PeakMB = double(usage.ru_maxrss) * 1024 / 1e6;
     return result;
+}
+
+}  // namespace
+
+std::optional<Result> RunSelf(const std::vector<std::string>& arguments) {
+    return Spawn(QCoreApplication::applicationFilePath().toStdString(), arguments, false);
+}
+
+std::optional<Result> Run(const std::string& program, const std::vector<std::string>& arguments) {
+    return Spawn(program, arguments, true);
 }
 
 std::optional<double> Value(const std::string& output, const std::string& key) {

@@ -1,5 +1,6 @@
 #include "LargePictureBench.h"
 
+#include <libdeflate.h>
 #include <png.h>
 #include <tiffio.h>
 #include <unistd.h>
@@ -8,23 +9,29 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "BenchMath.h"
+#include "ChildProcess.h"
 #include "JpegFileWriter.h"
 #include "PlainDecode.h"
 #include "PngFileWriter.h"
 #include "ProcessStatus.h"
 #include "TiffFileWriter.h"
-#include "picture/memory/MappedImage.h"
-#include "picture/PictureDecoder.h"
-#include "picture/inspect/PictureSize.h"
 #include "framework/stock/TBitmap.h"
+#include "picture/PictureDecoder.h"
+#include "picture/PictureFile.h"
+#include "picture/inspect/PictureSize.h"
+#include "picture/memory/MappedImage.h"
+#include "picture/streams/StreamInflater.h"
 
 namespace {
 
@@ -130,6 +137,83 @@ Figures RunChild(const std::string& mode, const std::string& path) {
     return figures;
 }
 
+// The large-image library's own shrinking tool on the same file, in a fresh
+// process of its own, as a user would run it: `vipsthumbnail FILE -s 8192`,
+// its thumbnail (JPEG, as by default) written into a scratch folder. Its
+// time includes starting the process; its memory is the process's peak.
+Figures RunVipsThumbnail(const std::string& path, const std::string& scratch) {
+    const std::int64_t start = BenchMath::NowNs();
+    const auto result = ChildProcess::Run(
+        "vipsthumbnail",
+        {path, "-s", std::to_string(PictureSize::MaxSide), "-o", scratch + "/tn_%s.jpg"});
+    Figures figures;
+    if (!result || result->ExitCode != 0) return figures;
+    figures.ms = double(BenchMath::NowNs() - start) / 1e6;
+    figures.peakMB = figures.totalMB = result->PeakMB;
+    figures.ok = true;
+    return figures;
+}
+
+// The targets against vipsthumbnail: PNG and JPEG at the smallest and the
+// largest size; the rest is reported.
+std::optional<double> VipsTarget(const Format& format, const Shape& shape, bool largest) {
+    const bool base = shape.width == kShapes[0].width && shape.height == kShapes[0].height;
+    if (!base && !largest) return std::nullopt;
+    if (std::strcmp(format.name, "PNG") == 0) return 0.5;
+    if (std::strcmp(format.name, "JPEG") == 0) return 0.6;
+    return std::nullopt;
+}
+
+// The PNG file's one zlib stream inflated whole by one engine, alone: its
+// time, and a checksum of every byte it gave, to hold the engines' bytes
+// against each other.
+struct Inflation {
+    double ms = 0;
+    std::uint32_t digest = 0;
+    std::uint64_t bytes = 0;
+    bool ended = false;
+};
+
+Inflation InflateStream(const std::string& path, StreamInflater::Engine engine) {
+    Inflation inflation;
+    QFile file(QString::fromStdString(path));
+    StreamInflater inflater(engine);
+    if (!file.open(QIODevice::ReadOnly) || !inflater.IsReady() || !file.skip(8)) return inflation;
+    std::vector<std::uint8_t> in(256 * 1024), out(1 << 20);
+    QElapsedTimer timer;
+    timer.start();
+    for (char head[8]; file.read(head, 8) == 8;) {
+        qint64 length = qFromBigEndian<quint32>(head);
+        if (std::memcmp(head + 4, "IDAT", 4) != 0) {
+            if (inflation.bytes > 0) break;
+            file.skip(length + 4);
+            continue;
+        }
+        while (length > 0 && !inflation.ended) {
+            const qint64 read = file.read(reinterpret_cast<char*>(in.data()),
+                                          std::min<qint64>(length, qint64(in.size())));
+            if (read <= 0) return inflation;
+            length -= read;
+            const std::uint8_t* at = in.data();
+            std::size_t left = std::size_t(read);
+            // Until the input is taken and nothing more comes out of it.
+            for (std::size_t made = 1; (left > 0 || made > 0) && !inflation.ended;) {
+                std::uint8_t* to = out.data();
+                std::size_t room = out.size();
+                const auto result = inflater.Inflate(at, left, to, room);
+                made = out.size() - room;
+                inflation.digest = libdeflate_crc32(inflation.digest, out.data(), made);
+                inflation.bytes += made;
+                if (result == StreamInflater::Result::Refused) return inflation;
+                inflation.ended = result == StreamInflater::Result::Ended;
+            }
+        }
+        file.skip(length + 4);
+    }
+    inflation.ms = double(timer.nsecsElapsed()) / 1e6;
+    return inflation;
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
@@ -181,6 +265,13 @@ int RunLargePictureChild(int argc, char** argv) {
         } catch (...) {
             done = false;
         }
+    } else if (mode == "one-thread") {
+        // The decoders as they were before they used both cores: the same
+        // opening and decoding as a load, all on this thread.
+        const PictureFile::Opened opened =
+            PictureFile::OpenForReading(QString::fromStdString(path));
+        done = opened.file &&
+               !PictureDecoder::Decode(*opened.file, {}, PictureDecoder::Threads::One).isNull();
     } else if (mode == "readers") {
         done = ReadersLoad(path);
     } else if (mode == "touch" || mode == "touch-huge") {
@@ -212,6 +303,8 @@ int RunLargePictureChild(int argc, char** argv) {
 void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
     std::error_code error;
     std::filesystem::create_directories(cacheDir, error);
+    const std::string scratch = cacheDir + "/vipsthumbnail-out";
+    std::filesystem::create_directories(scratch, error);
     table.Section("Large pictures: load time and peak memory");
     // The time a source pixel at the size before: linear time keeps it, as
     // the fixed costs of a load (the kept picture's memory) fade.
@@ -256,14 +349,19 @@ void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
                              made ? double(std::filesystem::file_size(path)) / 1e6 : 0.0);
                 if (!made) continue;
             }
-            Series load, plain, readers;
+            Series load, single, plain, readers, vips;
             for (int run = 0; run < shape.runs; ++run) {
                 load.Add(RunChild("load", path));
+                single.Add(RunChild("one-thread", path));
+                vips.Add(RunVipsThumbnail(path, scratch));
                 plain.Add(RunChild(std::string("plain-") + format.name, path));
                 if (base) readers.Add(RunChild("readers", path));
             }
-            std::fprintf(stderr, "%s: load %.0f ms, %.0f MB; plain decode %.0f ms\n", label,
-                         Median(load.ms), Median(load.peakMB), Median(plain.ms));
+            std::fprintf(stderr,
+                         "%s: load %.0f ms, %.0f MB; vipsthumbnail %.0f ms, %.0f MB; plain "
+                         "decode %.0f ms\n",
+                         label, Median(load.ms), Median(load.peakMB), Median(vips.ms),
+                         Median(vips.peakMB), Median(plain.ms));
             const double perPixel = Median(load.ms) / pixels;
             const double previous = previousPerPixel[f];
             previousPerPixel[f] = perPixel;
@@ -295,6 +393,73 @@ void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
                           Spread(load.peakMB).c_str(), Median(load.totalMB));
             memory.Note = note;
             table.Add(memory);
+
+            BenchRow vipsTime = time;
+            vipsTime.Figure = std::string(label) + ": load time against vipsthumbnail";
+            vipsTime.Reference = "vipsthumbnail -s 8192";
+            vipsTime.ReferenceMedian = Median(vips.ms);
+            vipsTime.Target.clear();
+            vipsTime.Met.reset();
+            const bool largest = &shape == &kShapes[std::size(kShapes) - 1];
+            if (const auto target = VipsTarget(format, shape, largest)) {
+                char wanted[48];
+                std::snprintf(wanted, sizeof wanted, "<= %.1f x vipsthumbnail", *target);
+                vipsTime.Target = wanted;
+                vipsTime.Met = !load.ms.empty() && !vips.ms.empty() &&
+                               vipsTime.Median <= *target * vipsTime.ReferenceMedian;
+            }
+            std::snprintf(note, sizeof note, "vipsthumbnail: %s ms, process start included",
+                          Spread(vips.ms).c_str());
+            vipsTime.Note = note;
+            table.Add(vipsTime);
+            BenchRow before = vipsTime;
+            before.Figure = std::string(label) + ": one thread, as before, against vipsthumbnail";
+            before.Median = Median(single.ms);
+            before.Target.clear();
+            before.Met.reset();
+            std::snprintf(note, sizeof note, "one thread: %s ms", Spread(single.ms).c_str());
+            before.Note = note;
+            table.Add(before);
+            BenchRow cores = time;
+            cores.Figure = std::string(label) + ": load time, two cores against one thread";
+            cores.Reference = "one thread, as before";
+            cores.ReferenceMedian = Median(single.ms);
+            cores.Target.clear();
+            cores.Met.reset();
+            std::snprintf(note, sizeof note, "one thread: %s MB at its peak",
+                          Spread(single.peakMB).c_str());
+            cores.Note = note;
+            table.Add(cores);
+            BenchRow vipsMemory;
+            vipsMemory.Figure = std::string(label) + ": peak resident memory against vipsthumbnail";
+            vipsMemory.Median = Median(load.totalMB);
+            vipsMemory.Unit = "MB";
+            vipsMemory.Reference = "vipsthumbnail";
+            vipsMemory.ReferenceMedian = Median(vips.peakMB);
+            std::snprintf(note, sizeof note, "whole processes; vipsthumbnail: %s MB",
+                          Spread(vips.peakMB).c_str());
+            vipsMemory.Note = note;
+            table.Add(vipsMemory);
+
+            if (std::strcmp(format.name, "PNG") == 0) {
+                const Inflation fast = InflateStream(path, StreamInflater::Engine::Fastest);
+                const Inflation zlib = InflateStream(path, StreamInflater::Engine::Zlib);
+                BenchRow inflate;
+                inflate.Figure = std::string(label) + ": inflating its stream alone, " +
+                                 StreamInflater(StreamInflater::Engine::Fastest).Name();
+                inflate.Median = fast.ms;
+                inflate.Unit = "ms";
+                inflate.Reference = "zlib";
+                inflate.ReferenceMedian = zlib.ms;
+                std::snprintf(note, sizeof note, "1 run each; %.0f MB out; the same bytes: %s",
+                              double(fast.bytes) / 1e6,
+                              fast.ended && zlib.ended && fast.bytes == zlib.bytes &&
+                                      fast.digest == zlib.digest
+                                  ? "yes"
+                                  : "NO");
+                inflate.Note = note;
+                table.Add(inflate);
+            }
 
             if (base) {
                 // Only this size is within the readers' bound.

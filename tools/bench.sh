@@ -8,6 +8,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 tools/install-deps.sh
+# The reference of the large pictures: the large-image library's thumbnail
+# tool, for the benchmark only.
+if ! command -v vipsthumbnail >/dev/null; then
+    sudo=""
+    [[ $EUID -ne 0 ]] && sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libvips-tools
+fi
 cmake --preset default >/dev/null
 cmake --build --preset bench -j"$(nproc)"
 # Everything, the minute of timer steps included, unless told what to run.
