@@ -51,18 +51,31 @@ void PaethBytes(std::uint8_t* row, const std::uint8_t* above, std::size_t bytes,
 #if defined(PNG_ROWS_SSE2)
 
 // A pixel of 3 or 4 bytes in the low lanes; a 3-byte one is read and
-// written without touching the byte after it, which is the next pixel's.
+// written without touching the byte after it, which is the next pixel's,
+// and in registers only: through memory, the partial writes would stall
+// every read that follows them.
 template <std::size_t kBytes>
 __m128i Load(const std::uint8_t* p) {
-    int value = 0;
-    std::memcpy(&value, p, kBytes);
-    return _mm_cvtsi32_si128(value);
+    if constexpr (kBytes == 4) {
+        int value;
+        std::memcpy(&value, p, sizeof value);
+        return _mm_cvtsi32_si128(value);
+    } else {
+        return _mm_cvtsi32_si128(
+            int(std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16));
+    }
 }
 
 template <std::size_t kBytes>
 void Store(std::uint8_t* p, __m128i v) {
     const int value = _mm_cvtsi128_si32(v);
-    std::memcpy(p, &value, kBytes);
+    if constexpr (kBytes == 4) {
+        std::memcpy(p, &value, sizeof value);
+    } else {
+        p[0] = std::uint8_t(value);
+        p[1] = std::uint8_t(value >> 8);
+        p[2] = std::uint8_t(value >> 16);
+    }
 }
 
 // Four-byte pixels four at a time: a prefix sum within the register, then

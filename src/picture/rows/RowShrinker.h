@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "picture/memory/PageWarmer.h"
+
 // Builds a picture from its rows, taken top to bottom one at a time, at the
 // same size or a smaller one, so that a decoder never holds more of the
 // source than a row. A smaller picture is the area average of the source:
@@ -35,6 +37,13 @@ public:
     // takes them; its alpha may be premultiplied in place.
     void Commit(QRgb* row);
     bool IsComplete() const { return rowsIn_ == source_.height(); }
+
+    // For another thread to make the picture's memory resident ahead of
+    // the rows, which then don't pay for its first writes.
+    PageWarmer Warmer() const {
+        return PageWarmer(bits_,
+                          bits_ ? std::size_t(bytesPerLine_) * std::size_t(target_.height()) : 0);
+    }
 
     // The finished picture in Format_ARGB32_Premultiplied, once every source
     // row has been committed; a null image before.

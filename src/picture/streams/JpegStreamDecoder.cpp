@@ -172,11 +172,13 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
 // The worker's part: the rows as libjpeg gives them, QRgb or CMYK, into
 // the ring. The jump target is set on this thread, which alone calls into
 // libjpeg meanwhile.
-bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring) {
+bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring,
+              PageWarmer* warmer) {
     if (setjmp(errors->jump)) return false;
     jpeg_start_decompress(info);
     if (jpeg_has_multiple_scans(info) && source->ended) return false;
     while (info->output_scanline < info->output_height) {
+        warmer->WarmAhead(info->output_scanline, info->output_height);
         JSAMPROW row = ring->Claim();
         if (!row) return false;  // the taker has stopped
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
@@ -259,10 +261,11 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     }
     // Rows of four bytes a pixel either way, about 4 MB of them.
     const size_t rowBytes = size_t(layout.output.width()) * 4;
+    PageWarmer warmer = shrinker.Warmer();
     RowRing ring(rowBytes, int(std::clamp<size_t>((size_t(4) << 20) / rowBytes, 4, 64)));
     if (!ring.IsValid()) return StreamOutcome::Decline();
-    if (!ring.Start([&info, &errors, &source](RowRing& r) {
-            return MakeRows(&info, &errors, source.get(), &r);
+    if (!ring.Start([&info, &errors, &source, &warmer](RowRing& r) {
+            return MakeRows(&info, &errors, source.get(), &r, &warmer);
         }))
         return StreamOutcome::Decline();
     const bool taken = TakeRows(ring, progress, shrinker, layout.cmyk);

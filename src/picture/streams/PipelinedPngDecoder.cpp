@@ -182,14 +182,25 @@ Verdict ReadHeader(QIODevice& device, PngRowExpander::Layout& layout, QSize& siz
 class Inflation {
 public:
     Inflation(QIODevice& device, ReadProgress& progress, Chunk firstIdat, std::uint32_t crc,
-              std::uint64_t rows)
-        : device_(device), progress_(progress), chunk_(firstIdat), crc_(crc), rows_(rows) {}
+              std::uint64_t rows, std::size_t filterBytes, PageWarmer warmer)
+        : warmer_(warmer),
+          device_(device),
+          progress_(progress),
+          chunk_(firstIdat),
+          crc_(crc),
+          rows_(rows),
+          filterBytes_(filterBytes) {}
 
     Verdict Run(RowRing& ring) {
         if (!inflater_.IsReady() || buffer_.empty()) return Verdict::Declined;
         left_ = chunk_.length;
         std::uint64_t row = 0;
         std::uint8_t* out = nullptr;
+        // The row before, unfiltered: still in the ring, as the row after it
+        // is claimed only once this one is published.
+        std::vector<std::uint8_t> zeros(ring.RowBytes(), 0);
+        const std::uint8_t* above = zeros.data();
+        warmer_.WarmAhead(0, rows_);
         std::size_t room = 0;
         StreamInflater::Result result = StreamInflater::Result::Going;
         while (row < rows_) {
@@ -197,14 +208,21 @@ public:
                 out = ring.Claim();
                 if (!out) return Verdict::Failed;  // the taker has stopped
                 room = ring.RowBytes();
+                rowStart_ = out;
             }
             const std::size_t roomBefore = room;
             result = inflater_.Inflate(in_, inSize_, out, room);
             if (result == StreamInflater::Result::Refused) return Verdict::Declined;
             if (room == 0) {
+                // Unfiltering too depends on the row before: it is done here,
+                // and the other thread has only the pixels' own work.
+                if (!PngRows::Unfilter(rowStart_[0], rowStart_ + 1, above + 1, ring.RowBytes() - 1,
+                                       filterBytes_))
+                    return Verdict::Failed;
                 ring.Publish();
+                above = rowStart_;
                 out = nullptr;
-                ++row;
+                warmer_.WarmAhead(++row, rows_);
             } else if (result == StreamInflater::Result::Ended) {
                 return Verdict::Failed;  // not enough image data
             } else if (inSize_ == 0 && room == roomBefore) {
@@ -279,12 +297,15 @@ private:
         }
     }
 
+    PageWarmer warmer_;
     QIODevice& device_;
     ReadProgress& progress_;
     Chunk chunk_;
     std::uint32_t crc_ = 0;
     std::uint32_t left_ = 0;  // of the current chunk's data, unread
     std::uint64_t rows_ = 0;
+    std::size_t filterBytes_ = 1;
+    std::uint8_t* rowStart_ = nullptr;
     StreamInflater inflater_;
     std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(kReadSize);
     const std::uint8_t* in_ = nullptr;
@@ -313,11 +334,10 @@ StreamOutcome PipelinedPngDecoder::Decode() {
     const std::size_t rowBytes = 1 + expander.RowBytes();
     const int slotCount =
         int(std::clamp<std::size_t>(kRingBytes / rowBytes, kFewestSlots, kMostSlots));
-    std::vector<std::uint8_t> zeros(rowBytes, 0);
-
     // What the worker uses outlives the ring, whose end waits for it.
     ReadProgress progress(device_, progress_);
-    Inflation inflation(device_, progress, firstIdat, idatCrc, std::uint64_t(size.height()));
+    Inflation inflation(device_, progress, firstIdat, idatCrc, std::uint64_t(size.height()),
+                        expander.FilterBytes(), shrinker.Warmer());
     Verdict made = Verdict::Failed;
     RowRing ring(rowBytes, slotCount);
     if (!ring.IsValid()) return StreamOutcome::Decline();
@@ -327,22 +347,14 @@ StreamOutcome PipelinedPngDecoder::Decode() {
         }))
         return StreamOutcome::Decline();
 
-    const std::size_t filterBytes = expander.FilterBytes();
-    const std::uint8_t* above = zeros.data();
     while (!shrinker.IsComplete()) {
-        std::uint8_t* row = ring.Take();
+        const std::uint8_t* row = ring.Take();
         if (!row) break;
-        if (!PngRows::Unfilter(row[0], row + 1, above + 1, rowBytes - 1, filterBytes)) {
-            ring.Stop();
-            return StreamOutcome::Fail();
-        }
         expander.Expand(row + 1, shrinker.Row());
         shrinker.Commit();
-        if (above != zeros.data()) ring.GiveBack();
-        above = row;
+        ring.GiveBack();
         progress.Tell();
     }
-    if (above != zeros.data()) ring.GiveBack();
     // The worker goes on through IEND; its verdict is the file's.
     while (ring.Take()) ring.GiveBack();
     ring.Succeeded();

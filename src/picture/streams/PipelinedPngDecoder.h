@@ -5,10 +5,11 @@
 
 class QIODevice;
 
-// Decodes a PNG file on two cores: a worker reads the file and inflates its
-// one zlib stream, which only one core can do, into a bounded ring of rows;
-// the calling thread unfilters, expands and shrinks them, and tells the
-// progress. Memory stays at the kept picture and a few rows.
+// Decodes a PNG file on two cores: a worker reads the file, inflates its one
+// zlib stream and unfilters the rows, which only one core can do as each
+// needs what came before, into a bounded ring of rows; the calling thread
+// expands and shrinks them, and tells the progress. Memory stays at the kept
+// picture and a few rows.
 //
 // It takes every non-interlaced layout. What it declines, it has decided
 // nothing about, and the single-threaded decoder (libpng with zlib) takes

@@ -268,18 +268,26 @@ private:
 
 class RingSink : public RowSink {
 public:
-    explicit RingSink(RowRing& ring) : ring_(ring) {}
+    RingSink(RowRing& ring, PageWarmer warmer, int rows)
+        : ring_(ring), warmer_(warmer), rows_(std::uint64_t(rows)) {}
     uchar* Row() override {
-        if (!claimed_) claimed_ = ring_.Claim();
+        if (!claimed_) {
+            warmer_.WarmAhead(done_, rows_);
+            claimed_ = ring_.Claim();
+        }
         return claimed_;
     }
     void Done() override {
         ring_.Publish();
         claimed_ = nullptr;
+        ++done_;
     }
 
 private:
     RowRing& ring_;
+    PageWarmer warmer_;
+    std::uint64_t rows_ = 0;
+    std::uint64_t done_ = 0;
     uchar* claimed_ = nullptr;
 };
 
@@ -390,8 +398,9 @@ StreamOutcome TiffStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     const size_t slotBytes = size_t((rowBytes + 1) / 2 * 2);
     RowRing ring(slotBytes, int(std::clamp<size_t>((size_t(4) << 20) / slotBytes, 4, 64)));
     if (!ring.IsValid()) return StreamOutcome::Decline();
-    if (!ring.Start([&read](RowRing& r) {
-            RingSink sink(r);
+    const PageWarmer warmer = shrinker.Warmer();
+    if (!ring.Start([&read, warmer, size](RowRing& r) {
+            RingSink sink(r, warmer, size.height());
             return read(sink);
         }))
         return StreamOutcome::Decline();
