@@ -50,6 +50,41 @@ std::pair<int, double> Difference(const QImage& a, const QImage& b) {
     return {largest, sum / (4.0 * a.width() * a.height())};
 }
 
+// The area average by its definition, pixel by pixel in exact integers:
+// every destination pixel the mean of the source area it covers, partial
+// pixels weighted by the part covered, rounded to the nearest level.
+QImage ExactAverage(const QImage& source, QSize target) {
+    QImage out(target, QImage::Format_ARGB32_Premultiplied);
+    const qint64 fromW = source.width(), fromH = source.height();
+    const qint64 toW = target.width(), toH = target.height();
+    // How much of source index i falls in destination cell d: the cell
+    // covers [d * from, (d + 1) * from), the source pixel [i * to, (i + 1) * to).
+    auto overlap = [](qint64 d, qint64 i, qint64 from, qint64 to) {
+        return std::max<qint64>(
+            0, std::min((d + 1) * from, (i + 1) * to) - std::max(d * from, i * to));
+    };
+    for (int y = 0; y < target.height(); ++y)
+        for (int x = 0; x < target.width(); ++x) {
+            qint64 sums[4] = {};
+            for (qint64 sy = y * fromH / toH;
+                 sy < std::min(fromH, ((y + 1) * fromH + toH - 1) / toH); ++sy) {
+                const qint64 wy = overlap(y, sy, fromH, toH);
+                const auto* row = reinterpret_cast<const QRgb*>(source.constScanLine(int(sy)));
+                for (qint64 sx = x * fromW / toW;
+                     sx < std::min(fromW, ((x + 1) * fromW + toW - 1) / toW); ++sx) {
+                    const qint64 w = wy * overlap(x, sx, fromW, toW);
+                    for (int c = 0; c < 4; ++c) sums[c] += w * ((row[sx] >> (8 * c)) & 0xFF);
+                }
+            }
+            const qint64 whole = fromW * fromH;
+            QRgb pixel = 0;
+            for (int c = 0; c < 4; ++c)
+                pixel |= QRgb((2 * sums[c] + whole) / (2 * whole)) << (8 * c);
+            reinterpret_cast<QRgb*>(out.scanLine(y))[x] = pixel;
+        }
+    return out;
+}
+
 }  // namespace
 
 // RowShrinker: pictures built row by row agree with smooth scaling of the
@@ -58,6 +93,30 @@ class RowShrinkerTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every reduction, from a little to one too long for the paired sums,
+    // against the average by its definition: the same to the level.
+    void exactAreaAverage_data() {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::newRow("a fifth over") << QSize(122, 61) << QSize(100, 50);
+        QTest::newRow("almost twice") << QSize(199, 97) << QSize(100, 50);
+        QTest::newRow("two and a half") << QSize(250, 125) << QSize(100, 50);
+        QTest::newRow("nearly five, as 40000 to 8192") << QSize(977, 250) << QSize(200, 51);
+        QTest::newRow("twelve and a bit") << QSize(1234, 40) << QSize(100, 3);
+        QTest::newRow("longer than the paired sums take") << QSize(2000, 30) << QSize(97, 2);
+        QTest::newRow("one column") << QSize(300, 7) << QSize(1, 1);
+    }
+    void exactAreaAverage() {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        const QImage picture = Grainy(source, true, 17);
+        const QImage shrunk = Shrink(picture, target, RowShrinker::Alpha::Premultiplied);
+        const QImage exact = ExactAverage(picture, target);
+        const auto [largest, mean] = Difference(shrunk, exact);
+        QVERIFY2(largest == 0,
+                 qPrintable(QStringLiteral("largest %1, mean %2").arg(largest).arg(mean)));
+    }
+
     void agreesWithSmoothScaling_data() {
         QTest::addColumn<QSize>("source");
         QTest::addColumn<QSize>("target");

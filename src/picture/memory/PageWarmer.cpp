@@ -9,24 +9,23 @@
 
 namespace {
 
-constexpr std::size_t kHugePage = std::size_t(2) << 20;
+// A huge page: the unit the kernel hands large buffers out in.
+constexpr std::size_t kPiece = std::size_t(2) << 20;
 
 }  // namespace
 
-void PageWarmer::WarmTo(double fraction) noexcept {
+bool PageWarmer::WarmNext() noexcept {
 #if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
-    if (!data_ || warmed_ >= size_) return;
-    const double wanted = std::clamp(fraction, 0.0, 1.0) * double(size_);
-    const std::size_t target =
-        std::min(size_, (std::size_t(wanted) + kHugePage - 1) / kHugePage * kHugePage);
-    if (target <= warmed_) return;
+    if (!data_ || refused_.load(std::memory_order_relaxed)) return false;
+    const std::size_t start = next_.fetch_add(kPiece, std::memory_order_relaxed);
+    if (start >= size_) return false;
     // A system without it refuses the advice; the memory is the same.
-    if (madvise(data_ + warmed_, target - warmed_, MADV_POPULATE_WRITE) != 0) {
-        data_ = nullptr;
-        return;
+    if (madvise(data_ + start, std::min(kPiece, size_ - start), MADV_POPULATE_WRITE) != 0) {
+        refused_.store(true, std::memory_order_relaxed);
+        return false;
     }
-    warmed_ = target;
+    return true;
 #else
-    Q_UNUSED(fraction);
+    return false;
 #endif
 }

@@ -1,33 +1,31 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
-// Makes fresh memory resident ahead of its first write, on another thread
-// than the one that will write it. In a virtual machine that hands pages out
-// lazily, the first write to each page of a large picture costs far more
-// than the writing itself (a fifth of a large load here), and a core with
-// time to spare can pay it instead. Nothing is written: only the system is
-// asked for the pages, so the two threads never touch the same bytes.
+// Makes fresh memory resident ahead of its first write, a piece at a time,
+// from whichever thread has time to spare. In a virtual machine that hands
+// pages out lazily, the first write to each page of a large picture costs
+// far more than the writing itself (a fifth of a large load here). Nothing
+// is written: only the system is asked for the pages, so the threads never
+// touch the bytes another writes.
 class PageWarmer {
 public:
     PageWarmer() = default;
     // Memory from the system (a MappedBuffer's), starting on a page.
     PageWarmer(std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    PageWarmer(const PageWarmer&) = delete;
+    PageWarmer& operator=(const PageWarmer&) = delete;
 
-    // Makes the first `fraction` of the memory resident, in whole huge
-    // pages; from one thread at a time. Where the system can't, the first
-    // writes pay as before.
-    void WarmTo(double fraction) noexcept;
-
-    // What a writer that goes through the memory in order needs a little
-    // ahead of it, when `done` of `total` parts have been written.
-    void WarmAhead(std::uint64_t done, std::uint64_t total) noexcept {
-        if (total > 0) WarmTo(double(done + total / 16 + 1) / double(total));
-    }
+    // Makes the next piece resident, in order from the start; from any
+    // thread, each piece once. False when nothing is left to do, or the
+    // system can't (then the first writes pay as before).
+    bool WarmNext() noexcept;
 
 private:
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
-    std::size_t warmed_ = 0;
+    std::atomic<std::size_t> next_{0};
+    std::atomic<bool> refused_{false};
 };

@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "picture/memory/PageWarmer.h"
-
 // Builds a picture from its rows, taken top to bottom one at a time, at the
 // same size or a smaller one, so that a decoder never holds more of the
 // source than a row. A smaller picture is the area average of the source:
@@ -38,11 +36,11 @@ public:
     void Commit(QRgb* row);
     bool IsComplete() const { return rowsIn_ == source_.height(); }
 
-    // For another thread to make the picture's memory resident ahead of
-    // the rows, which then don't pay for its first writes.
-    PageWarmer Warmer() const {
-        return PageWarmer(bits_,
-                          bits_ ? std::size_t(bytesPerLine_) * std::size_t(target_.height()) : 0);
+    // The picture's memory, for threads with time to spare to make it
+    // resident ahead of the rows, which then don't pay for its first writes.
+    std::uint8_t* Pixels() const { return bits_; }
+    std::size_t PixelBytes() const {
+        return bits_ ? std::size_t(bytesPerLine_) * std::size_t(target_.height()) : 0;
     }
 
     // The finished picture in Format_ARGB32_Premultiplied, once every source
@@ -64,6 +62,7 @@ private:
     void Add(QRgb* row);
     void Premultiply(QRgb* row) const;
     void SumRow(const QRgb* row);
+    void SumRowInPairs(const QRgb* row);
     void Accumulate(uint64_t weight);
     void Emit();
 
@@ -75,6 +74,12 @@ private:
     int rowsOut_ = 0;
     std::vector<QRgb> row_;
     std::vector<Span> spans_;
+    // The same spans as taps, for SumRowInPairs: a fixed, even number a
+    // column, padded with taps of no weight, and the weights of two taps
+    // packed in 16 bits each. None when spans are too long for it.
+    int taps_ = 0;
+    std::vector<int32_t> tapIndex_;
+    std::vector<int32_t> tapWeights_;
     // A source row reduced to the destination's width, four channels a
     // pixel (blue, green, red, alpha), each the exact sum of the covered
     // pixels weighted by the covered length in units of 1/target of a

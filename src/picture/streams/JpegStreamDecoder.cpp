@@ -14,6 +14,7 @@
 #include "DeviceInput.h"
 #include "RowRing.h"
 #include "picture/inspect/PictureSize.h"
+#include "picture/memory/PageWarmer.h"
 #include "picture/rows/RowShrinker.h"
 
 // libjpeg reports errors through error_exit, which must not return; here it
@@ -172,13 +173,11 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
 // The worker's part: the rows as libjpeg gives them, QRgb or CMYK, into
 // the ring. The jump target is set on this thread, which alone calls into
 // libjpeg meanwhile.
-bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring,
-              PageWarmer* warmer) {
+bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring) {
     if (setjmp(errors->jump)) return false;
     jpeg_start_decompress(info);
     if (jpeg_has_multiple_scans(info) && source->ended) return false;
     while (info->output_scanline < info->output_height) {
-        warmer->WarmAhead(info->output_scanline, info->output_height);
         JSAMPROW row = ring->Claim();
         if (!row) return false;  // the taker has stopped
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
@@ -261,11 +260,12 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     }
     // Rows of four bytes a pixel either way, about 4 MB of them.
     const size_t rowBytes = size_t(layout.output.width()) * 4;
-    PageWarmer warmer = shrinker.Warmer();
+    PageWarmer warmer(shrinker.Pixels(), shrinker.PixelBytes());
     RowRing ring(rowBytes, int(std::clamp<size_t>((size_t(4) << 20) / rowBytes, 4, 64)));
     if (!ring.IsValid()) return StreamOutcome::Decline();
-    if (!ring.Start([&info, &errors, &source, &warmer](RowRing& r) {
-            return MakeRows(&info, &errors, source.get(), &r, &warmer);
+    ring.ShareIdleWork([&warmer] { return warmer.WarmNext(); });
+    if (!ring.Start([&info, &errors, &source](RowRing& r) {
+            return MakeRows(&info, &errors, source.get(), &r);
         }))
         return StreamOutcome::Decline();
     const bool taken = TakeRows(ring, progress, shrinker, layout.cmyk);

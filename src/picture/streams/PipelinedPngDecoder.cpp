@@ -12,6 +12,7 @@
 #include "StreamInflater.h"
 #include "picture/inspect/BigEndian.h"
 #include "picture/inspect/PictureSize.h"
+#include "picture/memory/PageWarmer.h"
 #include "picture/rows/PngRowExpander.h"
 #include "picture/rows/PngRows.h"
 #include "picture/rows/RowShrinker.h"
@@ -182,9 +183,8 @@ Verdict ReadHeader(QIODevice& device, PngRowExpander::Layout& layout, QSize& siz
 class Inflation {
 public:
     Inflation(QIODevice& device, ReadProgress& progress, Chunk firstIdat, std::uint32_t crc,
-              std::uint64_t rows, std::size_t filterBytes, PageWarmer warmer)
-        : warmer_(warmer),
-          device_(device),
+              std::uint64_t rows, std::size_t filterBytes)
+        : device_(device),
           progress_(progress),
           chunk_(firstIdat),
           crc_(crc),
@@ -200,7 +200,6 @@ public:
         // is claimed only once this one is published.
         std::vector<std::uint8_t> zeros(ring.RowBytes(), 0);
         const std::uint8_t* above = zeros.data();
-        warmer_.WarmAhead(0, rows_);
         std::size_t room = 0;
         StreamInflater::Result result = StreamInflater::Result::Going;
         while (row < rows_) {
@@ -222,7 +221,7 @@ public:
                 ring.Publish();
                 above = rowStart_;
                 out = nullptr;
-                warmer_.WarmAhead(++row, rows_);
+                ++row;
             } else if (result == StreamInflater::Result::Ended) {
                 return Verdict::Failed;  // not enough image data
             } else if (inSize_ == 0 && room == roomBefore) {
@@ -297,7 +296,6 @@ private:
         }
     }
 
-    PageWarmer warmer_;
     QIODevice& device_;
     ReadProgress& progress_;
     Chunk chunk_;
@@ -337,10 +335,12 @@ StreamOutcome PipelinedPngDecoder::Decode() {
     // What the worker uses outlives the ring, whose end waits for it.
     ReadProgress progress(device_, progress_);
     Inflation inflation(device_, progress, firstIdat, idatCrc, std::uint64_t(size.height()),
-                        expander.FilterBytes(), shrinker.Warmer());
+                        expander.FilterBytes());
+    PageWarmer warmer(shrinker.Pixels(), shrinker.PixelBytes());
     Verdict made = Verdict::Failed;
     RowRing ring(rowBytes, slotCount);
     if (!ring.IsValid()) return StreamOutcome::Decline();
+    ring.ShareIdleWork([&warmer] { return warmer.WarmNext(); });
     if (!ring.Start([&inflation, &made](RowRing& r) {
             made = inflation.Run(r);
             return made == Verdict::Decoded;

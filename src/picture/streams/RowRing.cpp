@@ -32,10 +32,28 @@ bool RowRing::Start(std::function<bool(RowRing&)> make) {
     return true;
 }
 
+template <typename Ready>
+void RowRing::Await(std::unique_lock<std::mutex>& lock, Ready ready) {
+    while (!ready()) {
+        if (!idleWork_ || !idleWorkLeft_.load(std::memory_order_relaxed)) {
+            changed_.wait(lock, ready);
+            return;
+        }
+        lock.unlock();
+        bool more = false;
+        try {
+            more = idleWork_();
+        } catch (...) {
+            more = false;
+        }
+        if (!more) idleWorkLeft_.store(false, std::memory_order_relaxed);
+        lock.lock();
+    }
+}
+
 std::uint8_t* RowRing::Claim() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock,
-                  [this] { return stopped_ || published_ - givenBack_ < std::uint64_t(slots_); });
+    Await(lock, [this] { return stopped_ || published_ - givenBack_ < std::uint64_t(slots_); });
     if (stopped_) return nullptr;
     return rows_.Data() + rowBytes_ * std::size_t(published_ % std::uint64_t(slots_));
 }
@@ -51,7 +69,7 @@ std::uint8_t* RowRing::Take() {
     // One slot stays with the worker, so that holding rows never stalls it
     // for good.
     if (taken_ - givenBack_ >= std::uint64_t(slots_ - 1)) return nullptr;
-    changed_.wait(lock, [this] { return ended_ || published_ > taken_; });
+    Await(lock, [this] { return ended_ || published_ > taken_; });
     if (published_ <= taken_) return nullptr;
     return rows_.Data() + rowBytes_ * std::size_t(taken_++ % std::uint64_t(slots_));
 }

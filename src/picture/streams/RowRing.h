@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +28,11 @@ public:
     bool IsValid() const { return !rows_.IsEmpty(); }
     std::size_t RowBytes() const { return rowBytes_; }
 
+    // Work either thread may do whenever it would otherwise wait for the
+    // other, in pieces: each call does one, and says whether any is left.
+    // Called from both threads at once. Set before Start.
+    void ShareIdleWork(std::function<bool()> work) { idleWork_ = std::move(work); }
+
     // Runs `make` on a worker thread; what it returns says whether it made
     // every row it meant to. Nothing escapes it: an exception counts as a
     // failure. False when no thread can be had, and nothing was started.
@@ -51,6 +57,10 @@ public:
     void Stop();
 
 private:
+    // Waits, under the lock, until `ready`; does the idle work meanwhile
+    // while there is some.
+    template <typename Ready>
+    void Await(std::unique_lock<std::mutex>& lock, Ready ready);
     void Join();
 
     std::size_t rowBytes_ = 0;
@@ -66,5 +76,7 @@ private:
     bool stopped_ = false;
     bool ended_ = false;
     bool succeeded_ = false;
+    std::atomic<bool> idleWorkLeft_{true};
+    std::function<bool()> idleWork_;
     std::thread worker_;
 };

@@ -12,6 +12,7 @@
 #include "DeviceInput.h"
 #include "RowRing.h"
 #include "picture/inspect/PictureSize.h"
+#include "picture/memory/PageWarmer.h"
 #include "picture/rows/RowConversion.h"
 #include "picture/rows/RowShrinker.h"
 
@@ -268,26 +269,18 @@ private:
 
 class RingSink : public RowSink {
 public:
-    RingSink(RowRing& ring, PageWarmer warmer, int rows)
-        : ring_(ring), warmer_(warmer), rows_(std::uint64_t(rows)) {}
+    explicit RingSink(RowRing& ring) : ring_(ring) {}
     uchar* Row() override {
-        if (!claimed_) {
-            warmer_.WarmAhead(done_, rows_);
-            claimed_ = ring_.Claim();
-        }
+        if (!claimed_) claimed_ = ring_.Claim();
         return claimed_;
     }
     void Done() override {
         ring_.Publish();
         claimed_ = nullptr;
-        ++done_;
     }
 
 private:
     RowRing& ring_;
-    PageWarmer warmer_;
-    std::uint64_t rows_ = 0;
-    std::uint64_t done_ = 0;
     uchar* claimed_ = nullptr;
 };
 
@@ -396,11 +389,12 @@ StreamOutcome TiffStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     }
     // Rows of samples, about 4 MB of them, whole 16-bit samples.
     const size_t slotBytes = size_t((rowBytes + 1) / 2 * 2);
+    PageWarmer warmer(shrinker.Pixels(), shrinker.PixelBytes());
     RowRing ring(slotBytes, int(std::clamp<size_t>((size_t(4) << 20) / slotBytes, 4, 64)));
     if (!ring.IsValid()) return StreamOutcome::Decline();
-    const PageWarmer warmer = shrinker.Warmer();
-    if (!ring.Start([&read, warmer, size](RowRing& r) {
-            RingSink sink(r, warmer, size.height());
+    ring.ShareIdleWork([&warmer] { return warmer.WarmNext(); });
+    if (!ring.Start([&read](RowRing& r) {
+            RingSink sink(r);
             return read(sink);
         }))
         return StreamOutcome::Decline();
