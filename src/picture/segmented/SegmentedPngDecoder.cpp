@@ -2,8 +2,12 @@
 
 #include <libdeflate.h>
 #include <zlib.h>
+#if defined(TIDEMARK_HAVE_ISAL)
+#include <isa-l/igzip_lib.h>
+#endif
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <memory>
@@ -69,7 +73,7 @@ public:
         const std::uint8_t* in = segment.deflate;
         std::size_t inSize = segment.size;
         if (!segment.last) {
-            // libdeflate wants a complete stream: the segment, copied, gets
+            // The inflaters want a complete stream: the segment, copied, gets
             // a final block after its flush, so nothing past it is read and
             // success means it inflated exactly up to the flush.
             std::memcpy(input_.Data(), segment.deflate, segment.size);
@@ -79,11 +83,7 @@ public:
         }
         const std::size_t rowBytes = stride_ + 1;
         const std::size_t expected = rowBytes * std::size_t(segment.rows);
-        std::size_t consumed = 0, produced = 0;
-        const libdeflate_result result = libdeflate_deflate_decompress_ex(
-            decompressor_.get(), in, inSize, rows_.Data(), expected, &consumed, &produced);
-        if (result != LIBDEFLATE_SUCCESS || consumed != inSize || produced != expected)
-            return false;
+        if (!Inflate(in, inSize, expected)) return false;
         adler = libdeflate_adler32(1, rows_.Data(), expected);
 
         for (int y = 0; y < segment.rows; ++y) {
@@ -102,6 +102,28 @@ public:
     }
 
 private:
+    // The whole segment into rows_, exactly: every byte of it taken, and
+    // `expected` bytes out. ISA-L where the build has it, a fifth faster
+    // than libdeflate on the chart; the same bytes.
+    bool Inflate(const std::uint8_t* in, std::size_t inSize, std::size_t expected) {
+#if defined(TIDEMARK_HAVE_ISAL)
+        if (inSize <= UINT32_MAX && expected <= UINT32_MAX) {
+            inflate_state state;
+            isal_inflate_init(&state);
+            state.next_in = const_cast<std::uint8_t*>(in);
+            state.avail_in = std::uint32_t(inSize);
+            state.next_out = rows_.Data();
+            state.avail_out = std::uint32_t(expected);
+            return isal_inflate_stateless(&state) == ISAL_DECOMP_OK && state.avail_in == 0 &&
+                   state.total_out == expected;
+        }
+#endif
+        std::size_t consumed = 0, produced = 0;
+        const libdeflate_result result = libdeflate_deflate_decompress_ex(
+            decompressor_.get(), in, inSize, rows_.Data(), expected, &consumed, &produced);
+        return result == LIBDEFLATE_SUCCESS && consumed == inSize && produced == expected;
+    }
+
     std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> decompressor_;
     MappedBuffer input_;
     MappedBuffer rows_;
