@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "Fitting.h"
+#include "framework/window/TForm.h"
 #include "framework/window/TPlatformStyle.h"
 
 namespace {
@@ -110,9 +111,15 @@ void TImage::ShowLoadProgress(double fraction) {
     }
     fraction = std::min(fraction, 1.0);
     if (fraction == loadProgress_) return;
+    const bool first = loadProgress_ < 0;
     loadProgress_ = fraction;
-    // No event loop runs until the load is over: the bar is painted now.
-    RepaintNow(LoadProgressRect());
+    // No event loop runs until the load is over: the bar is painted now. The
+    // first time the whole window is, as what covered it meanwhile (the file
+    // dialog that just closed) would otherwise stay on the screen.
+    if (first && Form())
+        Form()->RepaintNow();
+    else
+        RepaintNow(LoadProgressRect());
 }
 
 void TImage::PaintLoadProgress(QPainter& painter) const {

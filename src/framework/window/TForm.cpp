@@ -62,6 +62,10 @@ void TForm::Close() {
     view_->close();
 }
 
+void TForm::RepaintNow() {
+    if (view_->isVisible()) view_->viewport()->repaint();
+}
+
 double TForm::DisplayScale() const {
     return view_->devicePixelRatioF();
 }

@@ -30,6 +30,8 @@ public:
 
     void Show();
     void Close();
+    // Paints the whole window at once, for code that holds the event loop up.
+    void RepaintNow();
     TFormView* View() const { return view_.get(); }
     QGraphicsScene* Scene() const { return scene_.get(); }
     double DisplayScale() const;
