@@ -303,7 +303,10 @@ int RunLargePictureChild(int argc, char** argv) {
 void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
     std::error_code error;
     std::filesystem::create_directories(cacheDir, error);
-    const std::string scratch = cacheDir + "/vipsthumbnail-out";
+    // vipsthumbnail puts a relative output path beside its input, not in
+    // the working folder: given a relative cache, it would write nowhere.
+    const std::string scratch =
+        std::filesystem::absolute(cacheDir, error).string() + "/vipsthumbnail-out";
     std::filesystem::create_directories(scratch, error);
     table.Section("Large pictures: load time and peak memory");
     // The time a source pixel at the size before: linear time keeps it, as
@@ -357,6 +360,8 @@ void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
                 plain.Add(RunChild(std::string("plain-") + format.name, path));
                 if (base) readers.Add(RunChild("readers", path));
             }
+            if (vips.ms.empty())
+                std::fprintf(stderr, "%s: vipsthumbnail failed on every run\n", label);
             std::fprintf(stderr,
                          "%s: load %.0f ms, %.0f MB; vipsthumbnail %.0f ms, %.0f MB; plain "
                          "decode %.0f ms\n",
