@@ -230,6 +230,25 @@ std::string Spread(const std::vector<double>& values) {
     return buffer;
 }
 
+template <typename... Args>
+std::string Printed(const char* format, Args... args) {
+    char buffer[160];
+    std::snprintf(buffer, sizeof buffer, format, args...);
+    return buffer;
+}
+
+// The same load set beside another reference, with no target of its own.
+BenchRow Beside(BenchRow row, std::string figure, std::string reference, double referenceMedian,
+                std::string note) {
+    row.Figure = std::move(figure);
+    row.Reference = std::move(reference);
+    row.ReferenceMedian = referenceMedian;
+    row.Target.clear();
+    row.Met.reset();
+    row.Note = std::move(note);
+    return row;
+}
+
 struct Series {
     std::vector<double> ms;
     std::vector<double> peakMB;
@@ -399,51 +418,33 @@ void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
             memory.Note = note;
             table.Add(memory);
 
-            BenchRow vipsTime = time;
-            vipsTime.Figure = std::string(label) + ": load time against vipsthumbnail";
-            vipsTime.Reference = "vipsthumbnail -s 8192";
-            vipsTime.ReferenceMedian = Median(vips.ms);
-            vipsTime.Target.clear();
-            vipsTime.Met.reset();
+            const std::string named(label);
+            BenchRow vipsTime = Beside(
+                time, named + ": load time against vipsthumbnail", "vipsthumbnail -s 8192",
+                Median(vips.ms),
+                Printed("vipsthumbnail: %s ms, process start included", Spread(vips.ms).c_str()));
             const bool largest = &shape == &kShapes[std::size(kShapes) - 1];
             if (const auto target = VipsTarget(format, shape, largest)) {
-                char wanted[48];
-                std::snprintf(wanted, sizeof wanted, "<= %.1f x vipsthumbnail", *target);
-                vipsTime.Target = wanted;
+                vipsTime.Target = Printed("<= %.1f x vipsthumbnail", *target);
                 vipsTime.Met = !load.ms.empty() && !vips.ms.empty() &&
                                vipsTime.Median <= *target * vipsTime.ReferenceMedian;
             }
-            std::snprintf(note, sizeof note, "vipsthumbnail: %s ms, process start included",
-                          Spread(vips.ms).c_str());
-            vipsTime.Note = note;
             table.Add(vipsTime);
-            BenchRow before = vipsTime;
-            before.Figure = std::string(label) + ": one thread, as before, against vipsthumbnail";
+            BenchRow before =
+                Beside(vipsTime, named + ": one thread, as before, against vipsthumbnail",
+                       vipsTime.Reference, vipsTime.ReferenceMedian,
+                       Printed("one thread: %s ms", Spread(single.ms).c_str()));
             before.Median = Median(single.ms);
-            before.Target.clear();
-            before.Met.reset();
-            std::snprintf(note, sizeof note, "one thread: %s ms", Spread(single.ms).c_str());
-            before.Note = note;
             table.Add(before);
-            BenchRow cores = time;
-            cores.Figure = std::string(label) + ": load time, two cores against one thread";
-            cores.Reference = "one thread, as before";
-            cores.ReferenceMedian = Median(single.ms);
-            cores.Target.clear();
-            cores.Met.reset();
-            std::snprintf(note, sizeof note, "one thread: %s MB at its peak",
-                          Spread(single.peakMB).c_str());
-            cores.Note = note;
-            table.Add(cores);
-            BenchRow vipsMemory;
-            vipsMemory.Figure = std::string(label) + ": peak resident memory against vipsthumbnail";
+            table.Add(
+                Beside(time, named + ": load time, two cores against one thread",
+                       "one thread, as before", Median(single.ms),
+                       Printed("one thread: %s MB at its peak", Spread(single.peakMB).c_str())));
+            BenchRow vipsMemory = Beside(
+                memory, named + ": peak resident memory against vipsthumbnail", "vipsthumbnail",
+                Median(vips.peakMB),
+                Printed("whole processes; vipsthumbnail: %s MB", Spread(vips.peakMB).c_str()));
             vipsMemory.Median = Median(load.totalMB);
-            vipsMemory.Unit = "MB";
-            vipsMemory.Reference = "vipsthumbnail";
-            vipsMemory.ReferenceMedian = Median(vips.peakMB);
-            std::snprintf(note, sizeof note, "whole processes; vipsthumbnail: %s MB",
-                          Spread(vips.peakMB).c_str());
-            vipsMemory.Note = note;
             table.Add(vipsMemory);
 
             if (std::strcmp(format.name, "PNG") == 0) {
@@ -468,23 +469,12 @@ void RunLargePictureBench(BenchTable& table, const std::string& cacheDir) {
 
             if (base) {
                 // Only this size is within the readers' bound.
-                BenchRow readersTime = time;
-                readersTime.Figure = std::string(label) + ": load time against the image readers";
-                readersTime.Reference = "image readers";
-                readersTime.ReferenceMedian = Median(readers.ms);
-                std::snprintf(note, sizeof note, "readers: %s ms", Spread(readers.ms).c_str());
-                readersTime.Note = note;
-                table.Add(readersTime);
-                BenchRow readersMemory = memory;
-                readersMemory.Figure =
-                    std::string(label) + ": peak memory against the image readers";
-                readersMemory.Reference = "image readers";
-                readersMemory.ReferenceMedian = Median(readers.peakMB);
-                readersMemory.Target.clear();
-                readersMemory.Met.reset();
-                std::snprintf(note, sizeof note, "readers: %s MB", Spread(readers.peakMB).c_str());
-                readersMemory.Note = note;
-                table.Add(readersMemory);
+                table.Add(Beside(time, named + ": load time against the image readers",
+                                 "image readers", Median(readers.ms),
+                                 Printed("readers: %s ms", Spread(readers.ms).c_str())));
+                table.Add(Beside(memory, named + ": peak memory against the image readers",
+                                 "image readers", Median(readers.peakMB),
+                                 Printed("readers: %s MB", Spread(readers.peakMB).c_str())));
             }
         }
         previousSize = std::to_string(shape.width) + " x " + std::to_string(shape.height);
