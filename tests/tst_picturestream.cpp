@@ -167,6 +167,7 @@ QByteArray IdatStream(const QByteArray& png) {
 struct Inflated {
     StreamInflater::Result result = StreamInflater::Result::Refused;
     QByteArray bytes;
+    bool inBounds = true;  // no call moved a pointer outside its buffer
 };
 
 Inflated InflateAll(const QByteArray& stream, StreamInflater::Engine engine) {
@@ -180,7 +181,14 @@ Inflated InflateAll(const QByteArray& stream, StreamInflater::Engine engine) {
         std::uint8_t* out = piece;
         std::size_t room = sizeof piece;
         const std::size_t before = left;
+        const std::uint8_t* const inBefore = in;
         inflated.result = inflater.Inflate(in, left, out, room);
+        if (left > before || in < inBefore || in - inBefore != std::ptrdiff_t(before - left) ||
+            out < piece || room > sizeof piece ||
+            out - piece != std::ptrdiff_t(sizeof piece - room)) {
+            inflated.inBounds = false;
+            break;
+        }
         inflated.bytes.append(reinterpret_cast<const char*>(piece), qsizetype(out - piece));
         if (inflated.result != StreamInflater::Result::Going) break;
         stalled = left == before && room == sizeof piece ? stalled + 1 : 0;
@@ -647,6 +655,7 @@ private slots:
             const Inflated fast = InflateAll(stream, StreamInflater::Engine::Fastest);
             const Inflated zlib = InflateAll(stream, StreamInflater::Engine::Zlib);
             const QString name = QFileInfo(path).fileName();
+            QVERIFY2(fast.inBounds && zlib.inBounds, qPrintable(name));
             if (fast.result == StreamInflater::Result::Refused) {
                 QVERIFY2(zlib.bytes.startsWith(fast.bytes), qPrintable(name));
                 continue;
@@ -656,6 +665,32 @@ private slots:
             ++agreed;
         }
         QVERIFY(agreed >= 5);
+    }
+
+    // Streams an engine stops on leave the caller's pointers inside their
+    // buffers, whatever the engine's own counters say then.
+    void refusedStreamsStayInBounds_data() {
+        QTest::addColumn<QByteArray>("png");
+        // Found by fuzzing: ISA-L stopped on its second chunk with an output
+        // count larger than the room it had been given.
+        QTest::newRow("two chunks, the second one damaged") << QByteArray::fromBase64(
+            "iVBORw0KGgoAAAANSUhEUgAAAAYAAAAEEAYAAAD9lJIAAAAAGElEQVR42mP4/58BCCn/R6exiwLpwacEAA"
+            "AAAAAAALZAAAAA9gAAAP2UkgAAAAAYSURBVHjaY/j/nwEI/v9Hp7GLAunBpwQAAAAAAAAAtkAASEVORK5C"
+            "YII=");
+    }
+    void refusedStreamsStayInBounds() {
+        QFETCH(QByteArray, png);
+        const QByteArray stream = IdatStream(png);
+        QVERIFY(!stream.isEmpty());
+        for (const auto engine : {StreamInflater::Engine::Fastest, StreamInflater::Engine::Zlib}) {
+            const Inflated inflated = InflateAll(stream, engine);
+            QVERIFY(inflated.inBounds);
+            QCOMPARE(inflated.result, StreamInflater::Result::Refused);
+        }
+        TBitmap bitmap;
+        const QString file = dir_.filePath("damaged.png");
+        QVERIFY(WriteBytes(file, png));
+        QCOMPARE(Load(bitmap, file).failure, QStringLiteral("EBitmapLoadingFailed"));
     }
 
     void animatedPngShowsItsFirstFrame() {

@@ -76,11 +76,14 @@ StreamInflater::Result StreamInflater::Inflate(const std::uint8_t*& in, std::siz
         s.next_out = out;
         s.avail_out = std::uint32_t(outNow);
         const int status = isal_inflate(&s);
+        // ISA-L leaves its counters meaningless when it stops on bad data:
+        // they must not move the caller's pointers, who starts over anyway.
+        if (status != ISAL_DECOMP_OK || s.avail_in > inNow || s.avail_out > outNow)
+            return Result::Refused;
         in += inNow - s.avail_in;
         inSize -= inNow - s.avail_in;
         out += outNow - s.avail_out;
         outSize -= outNow - s.avail_out;
-        if (status != ISAL_DECOMP_OK) return Result::Refused;
         return s.block_state == ISAL_BLOCK_FINISH ? Result::Ended : Result::Going;
     }
 #endif
