@@ -48,6 +48,7 @@ TForm1::TForm1(TComponent* Owner) : TForm(Owner) {
     PublishHandler("Image1MouseDown", &TForm1::Image1MouseDown);
     PublishHandler("TakePhotoFromLibraryAction1DidFinishTaking",
                    &TForm1::TakePhotoFromLibraryAction1DidFinishTaking);
+    PublishHandler("FormDropFiles", &TForm1::FormDropFiles);
     LoadDescription(QString::fromLatin1(DescriptionPath));
 }
 
@@ -57,6 +58,11 @@ void TForm1::Button1Click(TObject*) {
 
 void TForm1::TakePhotoFromLibraryAction1DidFinishTaking(TBitmap* Image) {
     Image1->Bitmap().Assign(Image);
+}
+
+void TForm1::FormDropFiles(TObject*, const QStringList& Files) {
+    // As if the first file had been chosen with Button1.
+    Image1->Bitmap().LoadFromFile(Files.first());
 }
 
 void TForm1::ApplyHeading() {

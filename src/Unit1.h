@@ -38,6 +38,7 @@ public:
     void Timer1Timer(TObject* Sender);
     void Image1MouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, float X, float Y);
     void TakePhotoFromLibraryAction1DidFinishTaking(TBitmap* Image);
+    void FormDropFiles(TObject* Sender, const QStringList& Files);
 
     // Where the window's description is stored.
     static constexpr const char* DescriptionPath = ":/tidemark/Unit1.json";

@@ -13,6 +13,9 @@ packages=(
     qt6-image-formats-plugins  # TIFF, WebP, TGA and more besides Qt's own
     libqt6svg6                 # SVG pictures
     fonts-dejavu-core          # text, Cyrillic included
+    # Without a display: a VNC server that can keep to loopback and ask for a
+    # password, its password tool, and a window manager for the frame.
+    tigervnc-standalone-server tigervnc-tools openbox x11-utils
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(xvfb xdotool x11-utils imagemagick python3

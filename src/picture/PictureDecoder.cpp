@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "WatchedDevice.h"
 #include "picture/inspect/BigEndian.h"
 #include "picture/inspect/PictureCompleteness.h"
 #include "picture/inspect/PictureFormat.h"
@@ -136,9 +137,7 @@ StreamOutcome Streamed(QIODevice& device) {
     return StreamOutcome::Decline();
 }
 
-}  // namespace
-
-QImage Decode(QIODevice& device) {
+QImage DecodeFrom(QIODevice& device) {
     QImageReader::setAllocationLimit(ReaderAllocationLimitMB);
     const qint64 start = device.pos();
     StreamOutcome streamed = Streamed(device);
@@ -162,6 +161,15 @@ QImage Decode(QIODevice& device) {
         if (outcome == DecodeOutcome::Decoded || outcome == DecodeOutcome::Refused) return image;
     }
     return {};
+}
+
+}  // namespace
+
+QImage Decode(QIODevice& device,
+              const std::function<void(qint64 position, qint64 size)>& progress) {
+    if (!progress) return DecodeFrom(device);
+    WatchedDevice watched(device, progress);
+    return DecodeFrom(watched);
 }
 
 }  // namespace PictureDecoder

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <functional>
 
 class QIODevice;
 
@@ -21,7 +22,9 @@ constexpr int ReaderAllocationLimitMB = 4096;
 // format go to the image readers, up to PictureSize::Admissible. A null
 // image when nothing recognises the content, the pixels can't be decoded,
 // or the file declares more pixels than admitted (refused before anything
-// is allocated for them).
-QImage Decode(QIODevice& device);
+// is allocated for them). `progress`, when given, is told after every read
+// how far into the device the decoding has read, and its size.
+QImage Decode(QIODevice& device,
+              const std::function<void(qint64 position, qint64 size)>& progress = {});
 
 }  // namespace PictureDecoder

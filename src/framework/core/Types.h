@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QStringList>
 #include <functional>
 
 class TObject;
@@ -29,3 +30,5 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TMouseEvent =
     std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, float X, float Y)>;
 using TDidFinishTakingEvent = std::function<void(TBitmap* Image)>;
+// Local files dropped on a window, the first one first.
+using TDropFilesEvent = std::function<void(TObject* Sender, const QStringList& Files)>;

@@ -136,6 +136,7 @@ void RegisterForm(TClassRegistry& registry) {
         .Property(QStringLiteral("ClientHeight"), &TForm::SetClientHeight)
         .Property(QStringLiteral("Left"), &TForm::SetLeft)
         .Property(QStringLiteral("Top"), &TForm::SetTop)
+        .Event(QStringLiteral("OnDropFiles"), &TForm::OnDropFiles)
         .DesignOnly(QStringLiteral("FormFactor"))
         .DesignOnly(QStringLiteral("DesignerMasterStyle"));
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "TLoadProgress.h"
 #include "framework/core/Exception.h"
 #include "picture/PictureDecoder.h"
 #include "picture/PictureFile.h"
@@ -44,7 +45,12 @@ void TBitmap::LoadFromFile(const QString& path) {
         case PictureFile::Failure::None:
             break;
     }
-    QImage image = PictureDecoder::Decode(*opened.file);
+    QImage image;
+    {
+        TLoadProgress progress(OnLoadProgress);
+        image = PictureDecoder::Decode(
+            *opened.file, [&progress](qint64 done, qint64 total) { progress.Report(done, total); });
+    }
     if (image.isNull()) throw LoadingFailed(path);
     SetImage(std::move(image));
 }

@@ -31,6 +31,9 @@ public:
 
     // Called after every change of the pixels.
     std::function<void()> OnChange;
+    // Shows how far a long LoadFromFile has come (see TLoadProgress): a
+    // fraction from 0 to 1, then a negative one when the load is over.
+    std::function<void(double fraction)> OnLoadProgress;
 
 private:
     friend class TBitmapItem;

@@ -54,3 +54,7 @@ void TBitmapItem::ReleaseCompressed() {
 void TBitmapItem::SetOnChange(std::function<void()> onChange) {
     bitmap_.OnChange = std::move(onChange);
 }
+
+void TBitmapItem::SetOnLoadProgress(std::function<void(double fraction)> onLoadProgress) {
+    bitmap_.OnLoadProgress = std::move(onLoadProgress);
+}

@@ -37,6 +37,8 @@ public:
 
     // Called after every change of the entry's picture.
     void SetOnChange(std::function<void()> onChange);
+    // Shows how far a long load into the entry's picture has come.
+    void SetOnLoadProgress(std::function<void(double fraction)> onLoadProgress);
 
 private:
     void ReleaseCompressed();

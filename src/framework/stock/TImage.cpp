@@ -5,9 +5,18 @@
 #include <cmath>
 
 #include "Fitting.h"
+#include "framework/window/TForm.h"
+#include "framework/window/TPlatformStyle.h"
+
+namespace {
+
+constexpr double kLoadProgressHeight = 3;
+
+}  // namespace
 
 TImage::TImage(TComponent* owner) : TControl(owner) {
     multiResBitmap_.OnChange = [this] { Repaint(); };
+    multiResBitmap_.OnLoadProgress = [this](double fraction) { ShowLoadProgress(fraction); };
 }
 
 TBitmap& TImage::Bitmap() {
@@ -75,13 +84,49 @@ void TImage::Paint(QPainter& painter) {
     // the control is rendered into one.
     const QPaintDevice* device = painter.device();
     const double scale = device ? device->devicePixelRatioF() : DisplayScale();
-    TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale));
-    if (!item) return;
-    const QRectF target = Fitted(*item, scale, DeviceOrigin(painter.deviceTransform()));
-    if (target.isEmpty()) return;
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, !disableInterpolation_);
     // The target lies on device pixels, so antialiased edges would look the
     // same; they only take the picture off Qt's faster path for scaling.
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.drawImage(target, item->Bitmap().Image());
+    if (TBitmapItem* item = multiResBitmap_.ItemToShow(float(scale))) {
+        const QRectF target = Fitted(*item, scale, DeviceOrigin(painter.deviceTransform()));
+        if (!target.isEmpty()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, !disableInterpolation_);
+            painter.drawImage(target, item->Bitmap().Image());
+        }
+    }
+    PaintLoadProgress(painter);
+}
+
+QRectF TImage::LoadProgressRect() const {
+    return {0, 0, Width(), std::min<double>(kLoadProgressHeight, Height())};
+}
+
+void TImage::ShowLoadProgress(double fraction) {
+    if (fraction < 0) {
+        if (loadProgress_ < 0) return;
+        loadProgress_ = -1;
+        // The load is over: the event loop repaints as it would have.
+        Repaint();
+        return;
+    }
+    fraction = std::min(fraction, 1.0);
+    if (fraction == loadProgress_) return;
+    const bool first = loadProgress_ < 0;
+    loadProgress_ = fraction;
+    // No event loop runs until the load is over: the bar is painted now. The
+    // first time the whole window is, as what covered it meanwhile (the file
+    // dialog that just closed) would otherwise stay on the screen.
+    if (first && Form())
+        Form()->RepaintNow();
+    else
+        RepaintNow(LoadProgressRect());
+}
+
+void TImage::PaintLoadProgress(QPainter& painter) const {
+    if (loadProgress_ < 0) return;
+    const TPlatformStyle::TProgressColours& colours = TPlatformStyle::Current().Progress;
+    const QRectF track = LoadProgressRect();
+    painter.fillRect(track, colours.Track);
+    painter.fillRect(QRectF(track.topLeft(), QSizeF(track.width() * loadProgress_, track.height())),
+                     colours.Bar);
 }

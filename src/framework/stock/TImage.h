@@ -25,6 +25,12 @@ public:
     // a display scale; empty when nothing is drawn.
     QRectF PictureRect(double displayScale);
     QRectF OpaqueCover() override;
+    // How far a long load into the picture has come, 0 to 1; negative when
+    // none is going on.
+    double LoadProgress() const { return loadProgress_; }
+    // The thin bar along the top edge that shows it, in the control's own
+    // coordinates.
+    QRectF LoadProgressRect() const;
 
 protected:
     void Paint(QPainter& painter) override;
@@ -32,8 +38,11 @@ protected:
 private:
     // Origin: where the control's top-left corner falls in device pixels.
     QRectF Fitted(TBitmapItem& item, double displayScale, QPointF origin) const;
+    void ShowLoadProgress(double fraction);
+    void PaintLoadProgress(QPainter& painter) const;
 
     TMultiResBitmap multiResBitmap_;
     TImageWrapMode wrapMode_ = TImageWrapMode::Fit;
     bool disableInterpolation_ = false;
+    double loadProgress_ = -1;
 };

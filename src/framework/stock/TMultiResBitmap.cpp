@@ -7,6 +7,9 @@ TBitmapItem& TMultiResBitmap::Add(float scale) {
     items_.back()->SetOnChange([this] {
         if (OnChange) OnChange();
     });
+    items_.back()->SetOnLoadProgress([this](double fraction) {
+        if (OnLoadProgress) OnLoadProgress(fraction);
+    });
     return *items_.back();
 }
 

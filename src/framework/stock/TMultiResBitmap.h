@@ -26,6 +26,8 @@ public:
 
     // Called after any change of an entry's picture.
     std::function<void()> OnChange;
+    // Shows how far a long load into an entry's picture has come.
+    std::function<void(double fraction)> OnLoadProgress;
 
 private:
     std::vector<std::unique_ptr<TBitmapItem>> items_;

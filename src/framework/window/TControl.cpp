@@ -18,6 +18,7 @@
 #include "TAligner.h"
 #include "TApplication.h"
 #include "TForm.h"
+#include "TFormView.h"
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
     // We decide focus ourselves: a press focuses only the control it lands
@@ -147,6 +148,14 @@ void TControl::SetAccessibleName(const QString& name) {
     if (name == accessibleName_) return;
     accessibleName_ = name;
     TAccessibleEvents::NameChanged(this);
+}
+
+void TControl::RepaintNow(const QRectF& part) {
+    QGraphicsView* view = form_ ? form_->View() : nullptr;
+    if (!view || !view->isVisible()) return;
+    // Whole device pixels around the part, so that its edges are painted too.
+    const QRect area = view->mapFromScene(mapToScene(part)).boundingRect().adjusted(-1, -1, 1, 1);
+    view->viewport()->repaint(area);
 }
 
 bool TControl::IsFocused() const {

@@ -78,6 +78,9 @@ public:
     void Realign();
     // Asks for a repaint of the whole control at the next paint of the window.
     void Repaint() { update(); }
+    // Paints part of the control, in its own coordinates, at once: for code
+    // that holds the event loop up, such as a long load.
+    void RepaintNow(const QRectF& part);
 
     TMouseEvent OnMouseDown;
 

@@ -1,7 +1,10 @@
 #include "TForm.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGraphicsScene>
+#include <QMimeData>
+#include <QUrl>
 #include <algorithm>
 
 #include "TAligner.h"
@@ -57,6 +60,10 @@ void TForm::Show() {
 
 void TForm::Close() {
     view_->close();
+}
+
+void TForm::RepaintNow() {
+    if (view_->isVisible()) view_->viewport()->repaint();
 }
 
 double TForm::DisplayScale() const {
@@ -142,6 +149,20 @@ void TForm::SelectNext(bool forward) {
 
 void TForm::Closing() {
     for (TComponent* component : Components()) component->WindowClosing();
+}
+
+QStringList TForm::DroppedFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    QStringList files;
+    for (const QUrl& url : data->urls()) {
+        const QFileInfo file(url.toLocalFile());
+        if (url.isLocalFile() && file.exists() && !file.isDir()) {
+            files << file.filePath();
+        } else if (files.isEmpty()) {
+            return {};  // the first thing dropped decides
+        }
+    }
+    return files;
 }
 
 void TForm::LoadDescription(const QString& path) {

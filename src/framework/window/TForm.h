@@ -8,6 +8,7 @@
 #include "framework/loader/TDescriptionRoot.h"
 
 class QGraphicsScene;
+class QMimeData;
 class TControl;
 class TFormView;
 
@@ -29,6 +30,8 @@ public:
 
     void Show();
     void Close();
+    // Paints the whole window at once, for code that holds the event loop up.
+    void RepaintNow();
     TFormView* View() const { return view_.get(); }
     QGraphicsScene* Scene() const { return scene_.get(); }
     double DisplayScale() const;
@@ -55,6 +58,13 @@ public:
     // The window is closing: its components hear of it (the timers stop)
     // before anything else runs.
     void Closing();
+
+    // Files dropped on the window; a window without a handler takes none.
+    TDropFilesEvent OnDropFiles;
+    // The files a drop of this data would hand over: the local files among
+    // it when the first thing dropped is one (not a folder, text or a remote
+    // address), otherwise none, and the drop is refused.
+    static QStringList DroppedFiles(const QMimeData* data);
 
 protected:
     // Reads the description from a resource or file path and builds the window.

@@ -1,7 +1,9 @@
 #include "TFormView.h"
 
+#include <QDropEvent>
 #include <QGraphicsItem>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <cmath>
 
@@ -21,6 +23,8 @@ TFormView::TFormView(TForm& form, QGraphicsScene* scene) : QGraphicsView(scene),
     // Only what changed is painted: a moving marker repaints its old and new
     // places, not the chart under the whole window.
     setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+    // The window decides which drops it takes (TForm::OnDropFiles).
+    setAcceptDrops(true);
     setOptimizationFlag(QGraphicsView::DontSavePainterState);
     // The view paints the window's opaque background under every exposed
     // pixel itself; letting the viewport fill it first would paint each
@@ -144,6 +148,48 @@ void TFormView::mouseMoveEvent(QMouseEvent* event) {
 void TFormView::mouseReleaseEvent(QMouseEvent* event) {
     pressedButton_ = Qt::NoButton;
     DeliverRounded(event, [this](QMouseEvent* e) { QGraphicsView::mouseReleaseEvent(e); });
+}
+
+QStringList TFormView::TakeDrop(QDropEvent* event) const {
+    QStringList files;
+    // Only read, never moved: a source offering nothing else keeps its file.
+    if (form_.OnDropFiles && (event->possibleActions() & Qt::CopyAction))
+        files = TForm::DroppedFiles(event->mimeData());
+    if (files.isEmpty()) {
+        event->ignore();
+        return {};
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return files;
+}
+
+void TFormView::dragEnterEvent(QDragEnterEvent* event) {
+    TakeDrop(event);
+}
+
+void TFormView::dragMoveEvent(QDragMoveEvent* event) {
+    TakeDrop(event);
+}
+
+void TFormView::dragLeaveEvent(QDragLeaveEvent* event) {
+    // The scene's items take no drops: nothing to tell them.
+    event->accept();
+}
+
+void TFormView::dropEvent(QDropEvent* event) {
+    const QStringList files = TakeDrop(event);
+    if (files.isEmpty()) return;
+    // The drag's source waits until the drop is taken; the handler, which may
+    // load for a while, runs after.
+    QMetaObject::invokeMethod(
+        this,
+        [this, files] {
+            Application->Guard([&] {
+                if (form_.OnDropFiles) form_.OnDropFiles(&form_, files);
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 bool TFormView::focusNextPrevChild(bool) {

@@ -30,10 +30,17 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     template <class Deliver>
     void DeliverRounded(QMouseEvent* event, Deliver deliver);
+    // The files a drop would hand to the window, none when it takes none;
+    // the event says whether it is taken, and as a copy.
+    QStringList TakeDrop(QDropEvent* event) const;
 
     TForm& form_;
     // The button whose press the scene has heard and not yet its release.

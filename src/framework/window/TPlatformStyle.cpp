@@ -46,12 +46,17 @@ TPlatformStyle::TSwitchColours SplitTrack(TPlatformStyle::TSwitchColours colours
     return colours;
 }
 
+const TPlatformStyle::TProgressColours kProgress{
+    .Track = QColor(0xCC, 0xE4, 0xF7),
+    .Bar = QColor(0x00, 0x78, 0xD7),
+};
+
 // A look with the controls' colours above; a look whose controls differ
 // gets its own sets.
 TPlatformStyle Look(const QString& name, QColor windowBackground, QColor stripFill,
                     QColor stripOutline, const TPlatformStyle::TSwitchColours& switchColours) {
-    return {name,    windowBackground, stripFill,     stripOutline,
-            kButton, kSpinBox,         switchColours, kDial};
+    return {name,     windowBackground, stripFill, stripOutline, kButton,
+            kSpinBox, switchColours,    kDial,     kProgress};
 }
 
 const TPlatformStyle kWin10 = Look(QStringLiteral("win10style"), QColor(0xF0, 0xF0, 0xF0),

@@ -65,6 +65,12 @@ struct TPlatformStyle {
         QColor Text;
     };
 
+    // The thin bar a long load shows: its track and the part done.
+    struct TProgressColours {
+        QColor Track;
+        QColor Bar;
+    };
+
     QString Name;
     QColor WindowBackground;
     QColor StripFill;
@@ -73,6 +79,7 @@ struct TPlatformStyle {
     TSpinBoxColours SpinBox;
     TSwitchColours Switch;
     TDialColours Dial;
+    TProgressColours Progress;
 
     // The look for a system version; systems without these looks get the
     // newest one.
