@@ -43,38 +43,78 @@ function(tidemark_add_windows_resources target)
     endif()
 endfunction()
 
-# The install tree, and the archive made from it, must run where Qt is not
-# installed: windeployqt copies Qt's libraries and the plugins the program
-# loads (platform, style, image formats) beside the installed executable.
-function(tidemark_deploy_qt_on_install target)
-    find_program(TIDEMARK_WINDEPLOYQT windeployqt
-                 HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
-    if(NOT TIDEMARK_WINDEPLOYQT)
-        message(WARNING "windeployqt not found: the installed ${target} will "
-                        "only start where Qt's libraries are on the PATH")
-        return()
+# Where the DLLs the program loads were found when it was built: Qt's, the
+# libraries' prefixes (import libraries in lib/, DLLs in bin/), and the
+# compiler's own run-time.
+function(tidemark_windows_dll_directories out)
+    set(directories "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
+    foreach(root IN LISTS CMAKE_PREFIX_PATH CMAKE_FIND_ROOT_PATH)
+        list(APPEND directories "${root}/bin" "${root}/lib")
+    endforeach()
+    list(APPEND directories ${CMAKE_CXX_IMPLICIT_LINK_DIRECTORIES})
+    list(REMOVE_DUPLICATES directories)
+    set(${out} "${directories}" PARENT_SCOPE)
+endfunction()
+
+# A path of the build machine as Wine shows it to a Windows program: drive Z:
+# is the root of the file system.
+function(tidemark_wine_path out path)
+    string(REPLACE "/" "\\" path "${path}")
+    set(${out} "Z:${path}" PARENT_SCOPE)
+endfunction()
+
+# The install tree, and the archive made from it, must run on a machine
+# without Qt or a compiler. Beside the executable, in DESTINATION: the Qt
+# plugins it loads (the Windows platform, the style, the picture readers it
+# falls back on), every DLL that it and those plugins need, found where the
+# build found them (Qt, the codec libraries, the compiler's run-time), and a
+# qt.conf that keeps Qt looking inside the folder.
+function(tidemark_deploy_on_install target destination)
+    set(plugins "")
+    foreach(module IN ITEMS Gui Widgets)
+        get_target_property(found Qt6::${module} _qt_plugins)
+        foreach(plugin IN LISTS found)
+            if(NOT TARGET Qt6::${plugin})
+                continue()
+            endif()
+            get_target_property(type Qt6::${plugin} QT_PLUGIN_TYPE)
+            if(type STREQUAL "imageformats" OR plugin STREQUAL "QWindowsIntegrationPlugin"
+               OR plugin STREQUAL "QWindowsVistaStylePlugin")
+                install(FILES "$<TARGET_FILE:Qt6::${plugin}>" DESTINATION "${destination}/${type}")
+                list(APPEND plugins "${type}/$<TARGET_FILE_NAME:Qt6::${plugin}>")
+            endif()
+        endforeach()
+    endforeach()
+    if(NOT plugins MATCHES "platforms/")
+        message(FATAL_ERROR "Qt's Windows platform plugin was not found")
     endif()
-    get_target_property(name ${target} OUTPUT_NAME)
-    if(NOT name)
-        set(name ${target})
+
+    tidemark_windows_dll_directories(directories)
+
+    set(qt_conf "${CMAKE_CURRENT_BINARY_DIR}/${target}_windows/qt.conf")
+    file(WRITE "${qt_conf}" "[Paths]\nPrefix = .\nPlugins = .\n")
+    install(FILES "${qt_conf}" DESTINATION "${destination}")
+
+    set(objdump "")
+    if(NOT CMAKE_HOST_WIN32)
+        find_program(TIDEMARK_OBJDUMP NAMES ${TIDEMARK_MINGW_TRIPLE}-objdump objdump REQUIRED)
+        set(objdump "${TIDEMARK_OBJDUMP}")
     endif()
     # The prefix is read when installing, so --prefix and CPack's staging
     # directory are honoured.
     install(CODE "
-        set(bindir \"${CMAKE_INSTALL_BINDIR}\")
-        if(NOT IS_ABSOLUTE \"\${bindir}\")
-            set(bindir \"\${CMAKE_INSTALL_PREFIX}/\${bindir}\")
-        endif()
-        message(STATUS \"Deploying Qt beside \${bindir}/${name}${CMAKE_EXECUTABLE_SUFFIX}\")
-        execute_process(
-            COMMAND \"${TIDEMARK_WINDEPLOYQT}\" --no-translations
-                    --no-system-d3d-compiler --no-opengl-sw
-                    \"\${bindir}/${name}${CMAKE_EXECUTABLE_SUFFIX}\"
-            COMMAND_ERROR_IS_FATAL ANY)
+        set(TIDEMARK_DEPLOY_FOLDER \"${destination}\")
+        set(TIDEMARK_DEPLOY_PROGRAM \"$<TARGET_FILE_NAME:${target}>\")
+        set(TIDEMARK_DEPLOY_PLUGINS \"${plugins}\")
+        set(TIDEMARK_DEPLOY_DIRECTORIES \"${directories}\")
+        set(TIDEMARK_DEPLOY_WORK \"${CMAKE_CURRENT_BINARY_DIR}/${target}_windows/dll-names\")
+        set(TIDEMARK_DEPLOY_OBJDUMP \"${objdump}\")
+        set(TIDEMARK_DEPLOY_STRIP \"${CMAKE_STRIP}\")
+        include(\"${CMAKE_CURRENT_FUNCTION_LIST_DIR}/TidemarkDeployWindows.cmake\")
     ")
     if(MSVC)
-        # windeployqt does not copy MSVC's C++ run-time libraries.
-        set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION "${CMAKE_INSTALL_BINDIR}")
+        # MSVC's run-time libraries are not found beside the compiler.
+        set(CMAKE_INSTALL_SYSTEM_RUNTIME_DESTINATION "${destination}")
         include(InstallRequiredSystemLibraries)
     endif()
 endfunction()

@@ -1,13 +1,17 @@
+#include <QDir>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "PictureFiles.h"
 #include "TestWindow.h"
 #include "framework/core/Exception.h"
-#include "framework/window/TFormView.h"
 #include "framework/stock/TPhotoLibraryService.h"
 #include "framework/stock/TPlatformServices.h"
+#include "framework/window/TFormView.h"
 
 using namespace PictureFiles;
 
@@ -128,11 +132,18 @@ private slots:
         const QString missing = dir_.filePath("missing.png");
         const QString note = dir_.filePath("note.png");
         QVERIFY(WriteBytes(note, "A note, not a chart.\n"));
-        QTest::newRow("missing file")
-            << missing
-            << QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(missing);
+        // Paths and errors as the system writes them.
+#ifdef Q_OS_WIN
+        const QString notFound = qt_error_string(ERROR_FILE_NOT_FOUND);  // ends in a full stop
+#else
+        const QString notFound = QStringLiteral("No such file or directory.");
+#endif
+        QTest::newRow("missing file") << missing
+                                      << QStringLiteral("Cannot open file \"%1\". %2")
+                                             .arg(QDir::toNativeSeparators(missing), notFound);
         QTest::newRow("not a picture")
-            << note << QStringLiteral("Loading bitmap failed (%1).").arg(note);
+            << note
+            << QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(note));
     }
     void failedOpenShowsTheErrorAndTheChartStays() {
         QFETCH(QString, name);

@@ -6,8 +6,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#endif
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -39,17 +43,44 @@ struct ChooserScope {
     ~ChooserScope() { TOpenDialog::Chooser() = previous; }
 };
 
-#ifdef Q_OS_UNIX
+#ifdef Q_OS_WIN
+// Winsock's names for what the listener below uses.
+using socklen_t = int;
+constexpr int SOCK_NONBLOCK = 0;
+int close(SOCKET fd) {
+    return ::closesocket(fd);
+}
+struct Winsock {
+    Winsock() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~Winsock() { WSACleanup(); }
+};
+#else
+using SOCKET = int;
+#endif
+
 // A TCP port listening on the loopback, to tell whether anything connected.
 struct LoopbackListener {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+#ifdef Q_OS_WIN
+    Winsock winsock;
+    SOCKET fd = [] {
+        const SOCKET fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        u_long nonBlocking = 1;
+        if (fd != INVALID_SOCKET) ::ioctlsocket(fd, FIONBIO, &nonBlocking);
+        return fd;
+    }();
+#else
+    SOCKET fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+#endif
     int port = 0;
     bool listen() {
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof address;
-        if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        if (fd == SOCKET(-1) || ::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             ::listen(fd, 4) != 0 ||
             ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
             return false;
@@ -58,15 +89,15 @@ struct LoopbackListener {
     }
     // A connection made at any time since listen() waits in the backlog.
     bool connected() {
-        const int client = ::accept(fd, nullptr, nullptr);
-        if (client >= 0) ::close(client);
-        return client >= 0;
+        const SOCKET client = ::accept(fd, nullptr, nullptr);
+        if (client == SOCKET(-1)) return false;
+        close(client);
+        return true;
     }
     ~LoopbackListener() {
-        if (fd >= 0) ::close(fd);
+        if (fd != SOCKET(-1)) close(fd);
     }
 };
-#endif
 
 // The first pixel as stored: premultiplied ARGB, one byte a channel.
 bool storedNear(QRgb stored, QRgb expected, int tolerance) {
@@ -152,7 +183,12 @@ const Expected kFiles[] = {
     {"svg-declares-1e9.svg", kFails, 0, 0},
     {"svg-cut-short.svg", kFails, 0, 0},
     {"svg-entity-expansion.svg", kFails, 0, 0},
+#ifdef TIDEMARK_NO_SVG_READER
+    // Built without an SVG reader (see tests/CMakeLists.txt).
+    {"svg-inline-image.svg", kFails, 0, 0},
+#else
     {"svg-inline-image.svg", QSize(6, 4), 0xFFFF0000, 0},
+#endif
 };
 
 }  // namespace
@@ -206,7 +242,9 @@ private slots:
         const QImage& now = f.Image1->Bitmap().Image();
         if (!size.isValid()) {
             QVERIFY2(box.has_value(), "loaded");
-            QCOMPARE(*box, QStringLiteral("Loading bitmap failed (%1).").arg(path));
+            QCOMPARE(
+                *box,
+                QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(path)));
             QCOMPARE(now.cacheKey(), previous.cacheKey());
         } else {
             QVERIFY2(!box.has_value(), qPrintable(box.value_or(QString())));
@@ -234,9 +272,6 @@ private slots:
     }
 
     void externalReferenceIsNeverFetched() {
-#ifndef Q_OS_UNIX
-        QSKIP("Watching the loopback for a connection takes a POSIX socket.");
-#else
         // A server of our own on the loopback: had anything tried the URL,
         // the connection would be waiting in its backlog.
         LoopbackListener server;
@@ -252,20 +287,28 @@ private slots:
                       .arg(url)
                       .toUtf8()));
         const std::optional<QString> box = open(path);
-        QCOMPARE(box.value_or(QString()), QStringLiteral("Loading bitmap failed (%1).").arg(path));
+        QCOMPARE(box.value_or(QString()),
+                 QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(path)));
         QVERIFY(!server.connected());
-#endif
     }
 
     void referenceToAPipeNeitherBlocksNorLoads() {
-#ifndef Q_OS_UNIX
-        QSKIP("Only POSIX file systems hold FIFOs.");
-#else
         // The SVG reader would open the pipe itself and wait for a writer
         // for ever.
         QTemporaryDir dir;
+#ifdef Q_OS_WIN
+        // A named pipe whose server never writes.
+        const QString fifo =
+            QStringLiteral("\\\\.\\pipe\\tidemark-svg-%1").arg(QCoreApplication::applicationPid());
+        const HANDLE pipe =
+            CreateNamedPipeW(reinterpret_cast<const wchar_t*>(fifo.utf16()), PIPE_ACCESS_OUTBOUND,
+                             PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0, nullptr);
+        QVERIFY(pipe != INVALID_HANDLE_VALUE);
+        const auto closePipe = qScopeGuard([pipe] { CloseHandle(pipe); });
+#else
         const QString fifo = dir.filePath(QStringLiteral("fifo"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+#endif
         const QString path = dir.filePath(QStringLiteral("pipe.svg"));
         QVERIFY(WriteBytes(path, QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" "
                                                 "width=\"6\" height=\"4\"><image width=\"6\" "
@@ -273,8 +316,8 @@ private slots:
                                      .arg(fifo)
                                      .toUtf8()));
         const std::optional<QString> box = open(path);
-        QCOMPARE(box.value_or(QString()), QStringLiteral("Loading bitmap failed (%1).").arg(path));
-#endif
+        QCOMPARE(box.value_or(QString()),
+                 QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(path)));
     }
 };
 

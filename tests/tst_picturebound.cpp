@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QTemporaryDir>
@@ -7,8 +8,8 @@
 #include "JpegFileWriter.h"
 #include "PictureFiles.h"
 #include "PngFileWriter.h"
-#include "picture/inspect/PictureSize.h"
 #include "framework/stock/TBitmap.h"
+#include "picture/inspect/PictureSize.h"
 
 using namespace PictureFiles;
 
@@ -124,7 +125,8 @@ private slots:
         const qint64 grown = PeakVirtualMemory() - peakBefore;
 
         QCOMPARE(outcome.failure, QStringLiteral("EBitmapLoadingFailed"));
-        QCOMPARE(outcome.message, QStringLiteral("Loading bitmap failed (%1).").arg(file));
+        QCOMPARE(outcome.message,
+                 QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(file)));
         QCOMPARE(bitmap.Image(), previous);
         if (refused)
             QVERIFY2(grown < 64 << 20, qPrintable(QString::number(grown)));

@@ -3,6 +3,7 @@
 #include <QGraphicsSceneHoverEvent>
 #include <QPainter>
 #include <QPointingDevice>
+#include <QScopeGuard>
 #include <QTest>
 #include <QVariantAnimation>
 #include <QWheelEvent>
@@ -14,6 +15,7 @@
 #include "SharedWindow.h"
 #include "controls/switch/SwitchMath.h"
 #include "framework/window/TFormView.h"
+#include "framework/window/TPlatformStyle.h"
 
 namespace {
 
@@ -663,6 +665,58 @@ private slots:
         QCOMPARE(pixel(image, knobLeft + 23.5, 4.5), inside);
         QCOMPARE(pixel(image, knobLeft + 23.5, kLength - 5.5), knob);
         QCOMPARE(pixel(image, knobLeft + 23.5, kLength - 4.5), inside);
+    }
+
+    // Mid-slide, the looks of Windows 7 and 8 split the track at the thumb's
+    // centre: on behind it, off ahead of it. The newest look shows the whole
+    // track by the side of the middle the centre is on.
+    void trackAroundTheThumb_data() {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("slideMs");
+        QTest::addColumn<bool>("split");
+        QTest::addColumn<bool>("pastTheMiddle");
+        const struct {
+            const char* name;
+            int major, minor;
+            bool split;
+        } looks[] = {
+            {"win10style", 10, 0, false}, {"win8style", 6, 3, true}, {"win7style", 6, 1, true}};
+        for (const auto& look : looks) {
+            QTest::addRow("%s, a quarter of the way", look.name)
+                << look.major << look.minor << 50 << look.split << false;
+            QTest::addRow("%s, three quarters of the way", look.name)
+                << look.major << look.minor << 150 << look.split << true;
+        }
+    }
+    void trackAroundTheThumb() {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, slideMs);
+        QFETCH(bool, split);
+        QFETCH(bool, pastTheMiddle);
+        const TPlatformStyle& previous = TPlatformStyle::Current();
+        TPlatformStyle::Select(TPlatformStyle::ForWindowsVersion(major, minor));
+        const auto restore = qScopeGuard([&] { TPlatformStyle::Select(previous); });
+        TestWindow& w = sharedWindow(false);
+        TSwitch* sw = w.form().Switch1;
+        clickSwitch(w);
+        slideTo(sw, slideMs);
+        QGraphicsSceneHoverEvent leave(QEvent::GraphicsSceneHoverLeave);
+        sw->scene()->sendEvent(sw, &leave);
+        const QImage image = render(sw);
+
+        const QColor on = kOnFill, off(Qt::transparent);
+        const QColor behind = split || pastTheMiddle ? on : off;
+        const QColor ahead = split ? off : behind;
+        const double centre = sw->ThumbLeft() + kLength / 2;
+        // Beside the knob at both ends, and above it on either side of the
+        // thumb's centre.
+        QCOMPARE(pixel(image, 3.5, 28.5), behind);
+        QCOMPARE(pixel(image, kWidth - 3.5, 28.5), ahead);
+        QCOMPARE(pixel(image, centre - 1.5, 2.5), behind);
+        QCOMPARE(pixel(image, centre + 1.5, 2.5), ahead);
+        if (ahead == off) QCOMPARE(pixel(image, kWidth - 0.5, 28.5), kOffOutline);
     }
 
     // Straight edges land on whole device pixels, so the middle row and the

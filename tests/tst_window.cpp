@@ -1,6 +1,10 @@
 #include <QGraphicsView>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
+#ifdef Q_OS_WIN
+#include <objbase.h>
+#endif
 
 #include "TestWindow.h"
 #include "framework/window/TApplication.h"
@@ -88,7 +92,28 @@ private slots:
                 f.Panel1->childItems().indexOf(f.Button1));
     }
 
+    // Each of the three looks, as the window draws it.
+    void renderedWindow_data() {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<QColor>("background");
+        QTest::addColumn<QColor>("stripFill");
+        QTest::addColumn<QColor>("stripOutline");
+        const QColor f0(0xF0, 0xF0, 0xF0), f4(0xF4, 0xF4, 0xF4);
+        QTest::newRow("win10style") << 10 << 0 << f0 << f0 << QColor(0xCC, 0xCC, 0xCC);
+        QTest::newRow("win8style") << 6 << 3 << f0 << f0 << QColor(0x97, 0x97, 0x97);
+        QTest::newRow("win7style") << 6 << 1 << f4 << f4 << QColor(0x97, 0x97, 0x97);
+    }
     void renderedWindow() {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(QColor, background);
+        QFETCH(QColor, stripFill);
+        QFETCH(QColor, stripOutline);
+        initApplicationForTests();
+        const TPlatformStyle& previous = TPlatformStyle::Current();
+        TPlatformStyle::Select(TPlatformStyle::ForWindowsVersion(major, minor));
+        const auto restore = qScopeGuard([&] { TPlatformStyle::Select(previous); });
         TestWindow w;
         const QImage shot = w.form().View()->grab().toImage();
         QCOMPARE(shot.size(), QSize(640, 480));
@@ -96,12 +121,11 @@ private slots:
         QCOMPARE(QColor(shot.pixel(140, 251)), QColor(0xF4, 0x2E, 0x2E));
         QVERIFY(qGray(shot.pixel(140, 240)) < 80);
         // Strip: fill and 1-pixel outline of the look.
-        QCOMPARE(QColor(shot.pixel(300, 30)), QColor(0xF0, 0xF0, 0xF0));
-        QCOMPARE(QColor(shot.pixel(300, 0)), QColor(0xCC, 0xCC, 0xCC));
-        QCOMPARE(QColor(shot.pixel(300, 56)), QColor(0xCC, 0xCC, 0xCC));
+        QCOMPARE(QColor(shot.pixel(300, 30)), stripFill);
+        QCOMPARE(QColor(shot.pixel(300, 0)), stripOutline);
+        QCOMPARE(QColor(shot.pixel(300, 56)), stripOutline);
         // Chart fitted 82 pixels below the strip: the band above shows the
         // window's background, the chart starts at y = 57 + 82.
-        const QColor background(0xF0, 0xF0, 0xF0);
         QCOMPARE(QColor(shot.pixel(320, 138)), background);
         int chartPixels = 0;
         for (int x = 0; x < 640; x += 8) chartPixels += QColor(shot.pixel(x, 139)) != background;
@@ -233,8 +257,29 @@ private slots:
         QFETCH(int, minor);
         QFETCH(QString, look);
         QCOMPARE(TPlatformStyle::ForWindowsVersion(major, minor).Name, look);
+#ifndef Q_OS_WIN
         // Systems without these looks get the newest.
         QCOMPARE(TPlatformStyle::ForThisSystem().Name, QStringLiteral("win10style"));
+#endif
+    }
+
+    // The system's file dialog is a COM object: the UI thread must be in a
+    // single-threaded apartment once the application is initialised, even
+    // on a platform plugin that doesn't join one (the tests' offscreen one).
+    void uiThreadIsInASingleThreadedApartment() {
+#ifndef Q_OS_WIN
+        QSKIP("COM apartments are Windows's");
+#else
+        initApplicationForTests();
+        APTTYPE type{};
+        APTTYPEQUALIFIER qualifier{};
+        QCOMPARE(CoGetApartmentType(&type, &qualifier), S_OK);
+        QVERIFY2(type == APTTYPE_STA || type == APTTYPE_MAINSTA, qPrintable(QString::number(type)));
+        // Asking for another kind of apartment on this thread is refused.
+        const HRESULT again = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        if (SUCCEEDED(again)) CoUninitialize();
+        QCOMPARE(again, RPC_E_CHANGED_MODE);
+#endif
     }
 
     void closingEndsTheProgram() {

@@ -5,7 +5,13 @@
 #include <cerrno>
 
 #ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
+
+#include <QDir>
+#include <string>
+#include <string_view>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -27,16 +33,66 @@ Opened NotAFile() {
 }  // namespace
 
 #ifdef Q_OS_WIN
+namespace {
+
+// The path as CreateFileW takes it: native separators, and an absolute path
+// too long for the old limit in the \\?\ form that lifts it. Names in the
+// device namespace (\\.\pipe\..., \\?\...) stay as they are.
+std::wstring WidePath(const QString& path) {
+    QString native = QDir::toNativeSeparators(path);
+    if (native.startsWith(QLatin1String("\\\\.\\")) || native.startsWith(QLatin1String("\\\\?\\")))
+        return native.toStdWString();
+    native = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (native.size() >= MAX_PATH - 12) {
+        if (native.startsWith(QLatin1String("\\\\")))
+            native = QLatin1String("\\\\?\\UNC\\") + native.mid(2);
+        else
+            native = QLatin1String("\\\\?\\") + native;
+    }
+    return native.toStdWString();
+}
+
+// Whether the system reads the name as a device or a pipe rather than a file
+// on a disk: the \\.\ namespace, and the old device names (NUL, CON, COM1,
+// in any folder), which it turns into \\.\ names.
+bool NamesADevice(const std::wstring& path) {
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH &&
+           std::wstring_view(full, length).starts_with(L"\\\\.\\");
+}
+
+}  // namespace
+
 Opened OpenForReading(const QString& path) {
-    // The names a file dialog returns here are files, folders, or devices and
-    // pipes given by their \\.\ names, which QFileInfo doesn't call files.
-    const QFileInfo info(path);
-    if (info.isDir()) return CannotOpen(ERROR_ACCESS_DENIED);
-    if (info.exists() && !info.isFile()) return NotAFile();
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly)) {
+    const std::wstring name = WidePath(path);
+    // Others may read the file while it is open, nobody may write it. A
+    // client's end of a pipe opens at once, whether or not anything will be
+    // written; the kind of file is checked on the open handle.
+    const HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
+        // A device that refuses to open here (CON without a console, a pipe
+        // with every instance busy) is still no file.
+        if (NamesADevice(name)) return NotAFile();
         return CannotOpen(error ? int(error) : ERROR_FILE_NOT_FOUND);
+    }
+    // A folder opens only when asked for with backup semantics, so what
+    // opened is a file on a disk, a device or a pipe.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        return NotAFile();
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return CannotOpen(ERROR_TOO_MANY_OPEN_FILES);
+    }
+    auto file = std::make_unique<QFile>();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        _close(fd);
+        return CannotOpen(ERROR_READ_FAULT);
     }
     return {std::move(file)};
 }

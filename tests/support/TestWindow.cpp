@@ -6,6 +6,7 @@
 #include "ProgramIdentity.h"
 #include "framework/window/TApplication.h"
 #include "framework/window/TFormView.h"
+#include "framework/window/TPlatformStyle.h"
 
 void initApplicationForTests() {
     static bool done = false;
@@ -13,6 +14,9 @@ void initApplicationForTests() {
     done = true;
     ProgramIdentity::Apply();
     Application->Initialize();
+    // The tests draw in the newest look wherever they run (Wine reports
+    // Windows 7 unless told otherwise); those about the looks pick theirs.
+    TPlatformStyle::Select(TPlatformStyle::ForWindowsVersion(10, 0));
 }
 
 TestWindow::TestWindow() {

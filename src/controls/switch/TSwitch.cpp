@@ -32,6 +32,13 @@ QRectF SnapToDevice(const QTransform& device, const QRectF& rect) {
     return device.inverted().mapRect(snapped);
 }
 
+// An x on the nearest device pixel boundary.
+double SnapToDevice(const QTransform& device, double x) {
+    if (device.type() > QTransform::TxScale || !device.isInvertible()) return x;
+    const QPointF d = device.map(QPointF(x, 0));
+    return device.inverted().map(QPointF(std::round(d.x()), d.y())).x();
+}
+
 // The outline's width in logical pixels, a whole number of device pixels.
 double OutlineWidth(const QTransform& device) {
     if (device.type() > QTransform::TxScale || device.m11() <= 0) return kOutline;
@@ -162,17 +169,36 @@ void TSwitch::Paint(QPainter& painter) {
     const float left = ThumbLeft();
 
     const QRectF track = SnapToDevice(device, LocalRect());
-    if (SwitchMath::TrackShowsOn(left, ThumbLength(), Width())) {
+    const auto drawOn = [&] {
         painter.setPen(Qt::NoPen);
         painter.setBrush(state.OnFill);
         painter.drawRoundedRect(track, kTrackCorner, kTrackCorner);
-    } else {
+    };
+    const auto drawOff = [&] {
         const double pen = OutlineWidth(device);
         const double inset = pen / 2;
         painter.setPen(QPen(state.OffOutline, pen));
         painter.setBrush(Qt::NoBrush);
         painter.drawRoundedRect(track.adjusted(inset, inset, -inset, -inset), kTrackCorner - inset,
                                 kTrackCorner - inset);
+    };
+    if (look.SplitTrack) {
+        // On behind the thumb's left half, off ahead of its right half; the
+        // split falls on a device pixel so neither side blurs into the other.
+        const double split = SnapToDevice(device, left + ThumbLength() / 2.0);
+        painter.save();
+        painter.setClipRect(
+            QRectF(track.left(), track.top(), split - track.left(), track.height()));
+        drawOn();
+        painter.restore();
+        painter.save();
+        painter.setClipRect(QRectF(split, track.top(), track.right() - split, track.height()));
+        drawOff();
+        painter.restore();
+    } else if (SwitchMath::TrackShowsOn(left, ThumbLength(), Width())) {
+        drawOn();
+    } else {
+        drawOff();
     }
 
     const QRectF square(left, 0, ThumbLength(), ThumbLength());

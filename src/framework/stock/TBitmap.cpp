@@ -1,5 +1,6 @@
 #include "TBitmap.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "TLoadProgress.h"
@@ -9,15 +10,20 @@
 
 namespace {
 
+// Paths are shown with the system's own separators: backslashes on Windows,
+// where Qt hands them over with slashes.
+
 // "Cannot open file "<full path>". <the system's text for the error>"
 EFOpenError CannotOpen(const QString& path, int systemError) {
     return EFOpenError(QStringLiteral("Cannot open file \"%1\". %2")
-                           .arg(QFileInfo(path).absoluteFilePath(), qt_error_string(systemError)));
+                           .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                                qt_error_string(systemError)));
 }
 
 // "Loading bitmap failed (<path as given>)."
 EBitmapLoadingFailed LoadingFailed(const QString& path) {
-    return EBitmapLoadingFailed(QStringLiteral("Loading bitmap failed (%1).").arg(path));
+    return EBitmapLoadingFailed(
+        QStringLiteral("Loading bitmap failed (%1).").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 #include "TPlatformStyle.h"
 #include "framework/core/Exception.h"
 
+#ifdef Q_OS_WIN
+#include <objbase.h>
+#endif
+
 namespace {
 
 TApplication applicationInstance;
@@ -55,6 +59,19 @@ void TApplication::Initialize() {
     // milliseconds before the first frame; it waits until that is shown.
     iconPending_ = true;
     TPlatformStyle::Select(TPlatformStyle::ForThisSystem());
+#ifdef Q_OS_WIN
+    // The system's file dialog is a COM object that the UI thread may only
+    // use from a single-threaded apartment. Qt's Windows platform has
+    // usually joined one already; this makes sure of it on every platform
+    // plugin, and is undone when the loop has ended.
+    if (!comJoined_) {
+        const HRESULT joined =
+            CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        comJoined_ = SUCCEEDED(joined);
+        if (joined == RPC_E_CHANGED_MODE)
+            qWarning("The UI thread is in a multithreaded apartment: the file dialog may fail");
+    }
+#endif
 }
 
 void TApplication::WindowShown() {
@@ -92,6 +109,9 @@ void TApplication::Run() {
     QApplication::exec();
     mainForm_ = nullptr;
     DestroyComponents();
+#ifdef Q_OS_WIN
+    if (std::exchange(comJoined_, false)) CoUninitialize();
+#endif
 }
 
 void TApplication::Terminate() {

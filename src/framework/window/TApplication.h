@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
-#include "framework/core/TComponent.h"
 #include "TMessageBoxRequest.h"
+#include "framework/core/TComponent.h"
 
 class TForm;
 
@@ -73,6 +73,8 @@ private:
     TForm* mainForm_ = nullptr;
     bool iconPending_ = false;
     int exitCode_ = 0;
+    // Whether Initialize joined the UI thread to a COM apartment (Windows).
+    bool comJoined_ = false;
 };
 
 extern TApplication* const Application;

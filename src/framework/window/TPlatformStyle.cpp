@@ -9,7 +9,8 @@ QColor Grey(int level) {
     return QColor(level, level, level);
 }
 
-// The controls' colours, the same in the three looks so far.
+// The controls' colours, the same in the three looks; only the switch's
+// track is drawn differently by the older two.
 const TPlatformStyle::TButtonColours kButton{
     .Normal = {Grey(0xE1), Grey(0xAD), Grey(0x00)},
     .Hot = {QColor(0xE5, 0xF1, 0xFB), QColor(0x00, 0x78, 0xD7), Grey(0x00)},
@@ -39,6 +40,12 @@ const TPlatformStyle::TDialColours kDial{
     .Text = Grey(0x00),
 };
 
+// The older looks' switch: the same colours on a track split at the thumb.
+TPlatformStyle::TSwitchColours SplitTrack(TPlatformStyle::TSwitchColours colours) {
+    colours.SplitTrack = true;
+    return colours;
+}
+
 const TPlatformStyle::TProgressColours kProgress{
     .Track = QColor(0xCC, 0xE4, 0xF7),
     .Bar = QColor(0x00, 0x78, 0xD7),
@@ -47,17 +54,19 @@ const TPlatformStyle::TProgressColours kProgress{
 // A look with the controls' colours above; a look whose controls differ
 // gets its own sets.
 TPlatformStyle Look(const QString& name, QColor windowBackground, QColor stripFill,
-                    QColor stripOutline) {
+                    QColor stripOutline, const TPlatformStyle::TSwitchColours& switchColours) {
     return {name,     windowBackground, stripFill, stripOutline, kButton,
-            kSpinBox, kSwitch,          kDial,     kProgress};
+            kSpinBox, switchColours,    kDial,     kProgress};
 }
 
 const TPlatformStyle kWin10 = Look(QStringLiteral("win10style"), QColor(0xF0, 0xF0, 0xF0),
-                                   QColor(0xF0, 0xF0, 0xF0), QColor(0xCC, 0xCC, 0xCC));
-const TPlatformStyle kWin8 = Look(QStringLiteral("win8style"), QColor(0xF0, 0xF0, 0xF0),
-                                  QColor(0xF0, 0xF0, 0xF0), QColor(0x97, 0x97, 0x97));
-const TPlatformStyle kWin7 = Look(QStringLiteral("win7style"), QColor(0xF4, 0xF4, 0xF4),
-                                  QColor(0xF4, 0xF4, 0xF4), QColor(0x97, 0x97, 0x97));
+                                   QColor(0xF0, 0xF0, 0xF0), QColor(0xCC, 0xCC, 0xCC), kSwitch);
+const TPlatformStyle kWin8 =
+    Look(QStringLiteral("win8style"), QColor(0xF0, 0xF0, 0xF0), QColor(0xF0, 0xF0, 0xF0),
+         QColor(0x97, 0x97, 0x97), SplitTrack(kSwitch));
+const TPlatformStyle kWin7 =
+    Look(QStringLiteral("win7style"), QColor(0xF4, 0xF4, 0xF4), QColor(0xF4, 0xF4, 0xF4),
+         QColor(0x97, 0x97, 0x97), SplitTrack(kSwitch));
 
 const TPlatformStyle* current = nullptr;
 

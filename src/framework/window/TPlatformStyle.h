@@ -45,10 +45,14 @@ struct TPlatformStyle {
         QColor OffKnob;
         QColor OnKnob;
     };
+    // Split: the track shows its on picture left of the thumb's centre and
+    // its off picture right of it, as the older Windows looks draw it; else
+    // the whole track shows one picture, by the side the centre is on.
     struct TSwitchColours {
         TSwitchState Normal;
         TSwitchState Hot;
         TSwitchState Disabled;
+        bool SplitTrack = false;
     };
     // The dial: its disc shaded from top to bottom, outlined in the bottom
     // shade, the dot that marks the value, and the value's text.

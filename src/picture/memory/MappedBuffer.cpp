@@ -6,6 +6,8 @@
 
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
+#elif defined(Q_OS_WIN)
+#include <windows.h>
 #endif
 
 namespace {
@@ -39,6 +41,46 @@ std::uint8_t* Map(std::size_t size) {
 
 void Unmap(std::uint8_t* data, std::size_t size) {
     munmap(data, size);
+}
+#elif defined(Q_OS_WIN)
+// Large pages take a privilege that administrators grant to few accounts;
+// where it is held (even if not yet enabled) it is enabled once, else the
+// buffers are ordinary pages.
+std::size_t LargePage() {
+    static const std::size_t page = [] {
+        const std::size_t minimum = GetLargePageMinimum();
+        if (minimum == 0) return std::size_t(0);
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token))
+            return std::size_t(0);
+        TOKEN_PRIVILEGES privileges{};
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        const bool held =
+            LookupPrivilegeValueW(nullptr, SE_LOCK_MEMORY_NAME, &privileges.Privileges[0].Luid) &&
+            AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+            GetLastError() == ERROR_SUCCESS;
+        CloseHandle(token);
+        return held ? minimum : std::size_t(0);
+    }();
+    return page;
+}
+
+std::uint8_t* Map(std::size_t size) {
+    // As on Linux, only buffers of several large pages are worth rounding up.
+    const std::size_t large = LargePage();
+    if (large && size >= 4 * large) {
+        const std::size_t rounded = (size + large - 1) / large * large;
+        if (void* p = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
+                                   PAGE_READWRITE))
+            return static_cast<std::uint8_t*>(p);
+    }
+    return static_cast<std::uint8_t*>(
+        VirtualAlloc(nullptr, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
+void Unmap(std::uint8_t* data, std::size_t) {
+    VirtualFree(data, 0, MEM_RELEASE);
 }
 #else
 std::uint8_t* Map(std::size_t size) {

@@ -7,7 +7,8 @@
 // allocator keeps it once it is freed, so a decode's scratch space doesn't
 // stay in the process. Large buffers are asked to be backed by huge pages,
 // which makes touching tens of megabytes of fresh memory dozens of times
-// cheaper. Zero-filled; empty when the system refuses.
+// cheaper (on Windows, large pages where the account may lock memory).
+// Zero-filled; empty when the system refuses.
 class MappedBuffer {
 public:
     MappedBuffer() = default;
