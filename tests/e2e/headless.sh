@@ -18,6 +18,8 @@ fail() { echo "$1"; cat "$work/out.log" 2>/dev/null; exit 1; }
 # Serves the program, checks what its server offers, closes the window.
 serve_and_close() { # PORT EXPECTED-LISTEN EXPECTED-TYPES
     local port="$1" display window status=0
+    # Made here: the server's shell may not have opened it when it is first read.
+    : >"$work/out.log"
     TIDEMARK_VNC_PORT="$port" "$serve" "$program" >"$work/out.log" 2>&1 &
     server=$!
     display=""
