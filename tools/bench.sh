@@ -10,12 +10,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 # The reference of the large pictures: the large-image library's thumbnail
 # tool, for the benchmark only.
-if ! command -v vipsthumbnail >/dev/null; then
-    sudo=""
-    [[ $EUID -ne 0 ]] && sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends libvips-tools
-fi
+tools/install-deps.sh --packages libvips-tools
 cmake --preset default >/dev/null
 cmake --build --preset bench -j"$(nproc)"
 # Everything, the minute of timer steps included, unless told what to run.

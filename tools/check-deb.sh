@@ -107,17 +107,7 @@ logged() {
 stage "host packages"
 host_packages=(debootstrap debian-archive-keyring xvfb xdotool x11-utils imagemagick
                python3 file)
-missing=()
-for package in "${host_packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if ((${#missing[@]})); then
-    echo "   installing: ${missing[*]}"
-    logged host-packages.log apt-get update -qq
-    logged host-packages.log env DEBIAN_FRONTEND=noninteractive \
-        apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+logged host-packages.log tools/install-deps.sh --packages "${host_packages[@]}"
 logged host-packages.log tools/install-deps.sh
 stage_done
 

@@ -20,17 +20,7 @@ mkdir -p "$shots"
 rm -f "$shots"/*.png
 
 packages=(wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick openbox python3)
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if ((${#missing[@]})); then
-    sudo=""
-    [[ $EUID -ne 0 ]] && sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$repo/tools/install-deps.sh" --packages "${packages[@]}"
 
 work="$(mktemp -d)"
 wine=/usr/lib/wine/wine64

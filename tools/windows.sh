@@ -60,16 +60,7 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
     $sudo apt-get update -qq
 fi
-missing=()
-for package in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-        missing+=("$package")
-done
-if ((${#missing[@]})); then
-    log "installing ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+tools/install-deps.sh --packages "${packages[@]}"
 # The Linux build of the chart generator needs what the Linux program needs.
 tools/install-deps.sh
 
@@ -134,6 +125,21 @@ cmake_library() {
     cmake --install "$build" >>"$build.log" 2>&1 || { tail -n 40 "$build.log"; return 1; }
 }
 
+# cached_library STEP KEY "SOURCE-PACKAGE VERSION..." CMAKE-OPTION...: a
+# library built with its own CMake, once, and again only when its key (or the
+# toolchain) changes.
+cached_library() {
+    local step="$1" key="$2 $toolchain_key" fetched="$3" src
+    shift 3
+    step_done "$step" "$key" && return
+    log "$step"
+    # The source package and its versions, split on purpose.
+    # shellcheck disable=SC2086
+    src="$(fetch $fetched)"
+    cmake_library "$step" "$src" "$@"
+    step_mark "$step" "$key"
+}
+
 key="zlib 1:1.2.13.dfsg-1 $toolchain_key"
 if ! step_done zlib "$key"; then
     log "zlib"
@@ -182,31 +188,14 @@ if ! step_done libdeflate "$key"; then
     step_mark libdeflate "$key"
 fi
 
-key="libpng 1.6.39 $toolchain_key"
-if ! step_done libpng "$key"; then
-    log "libpng"
-    src="$(fetch libpng1.6 1.6.39-2+deb12u6 1.6.39-2+deb12u5 1.6.39-2)"
-    cmake_library libpng "$src" -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
-    step_mark libpng "$key"
-fi
-
-key="libjpeg-turbo 2.1.5 $toolchain_key"
-if ! step_done libjpeg "$key"; then
-    log "libjpeg-turbo"
-    src="$(fetch libjpeg-turbo 1:2.1.5-2)"
-    cmake_library libjpeg "$src" -DENABLE_STATIC=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
-    step_mark libjpeg "$key"
-fi
-
-key="tiff 4.5.0 $toolchain_key"
-if ! step_done tiff "$key"; then
-    log "libtiff"
-    src="$(fetch tiff 4.5.0-6+deb12u5 4.5.0-6+deb12u4 4.5.0-6)"
-    cmake_library tiff "$src" -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
-        -Dcxx=OFF -Dzlib=ON -Dlibdeflate=ON -Djpeg=ON -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Djbig=OFF \
-        -Dlerc=OFF -Djpeg12=OFF
-    step_mark tiff "$key"
-fi
+cached_library libpng "libpng 1.6.39" "libpng1.6 1.6.39-2+deb12u6 1.6.39-2+deb12u5 1.6.39-2" \
+    -DPNG_STATIC=OFF -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+cached_library libjpeg "libjpeg-turbo 2.1.5" "libjpeg-turbo 1:2.1.5-2" \
+    -DENABLE_STATIC=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+cached_library tiff "tiff 4.5.0" "tiff 4.5.0-6+deb12u5 4.5.0-6+deb12u4 4.5.0-6" \
+    -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF \
+    -Dcxx=OFF -Dzlib=ON -Dlibdeflate=ON -Djpeg=ON -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Djbig=OFF \
+    -Dlerc=OFF -Djpeg12=OFF
 
 key="libmng 1.0.10 $toolchain_key"
 if ! step_done libmng "$key"; then
