@@ -67,18 +67,8 @@ fail() {
     exit 1
 }
 shoot() { import -window "$window" "$shots/$1.png"; }
-pixel() { # colour at window coordinates, as rrggbb
-    import -window "$window" "$work/shot.png" &&
-        convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 -colorspace sRGB txt:- |
-        awk 'NR==2 { print tolower(substr($3, 2, 6)) }'
-}
-await_pixel() { # waits up to ten seconds for a colour at window coordinates
-    for _ in $(seq 50); do
-        [[ "$(pixel "$1" "$2")" == "$3" ]] && return 0
-        sleep 0.2
-    done
-    fail "$4: $(pixel "$1" "$2") at ($1, $2), not $3"
-}
+# shellcheck source=../tests/e2e/window-pixels.sh
+source "$repo/tests/e2e/window-pixels.sh"
 await_window() { # the id of a visible window with this exact name
     local found=""
     for _ in $(seq 150); do

@@ -29,19 +29,9 @@ done
 read -r width height < <(xwininfo -id "$window" | awk '/Width:/{w=$2} /Height:/{h=$2} END{print w, h}')
 [[ "$width" == 640 && "$height" == 480 ]] || { echo "client area ${width}x${height}"; exit 1; }
 
-pixel() { # colour at window coordinates, as rrggbb
-    import -window "$window" "$work/shot.png" &&
-        convert "$work/shot.png" -crop "1x1+$1+$2" -depth 8 -colorspace sRGB txt:- |
-        awk 'NR==2 { print tolower(substr($3, 2, 6)) }'
-}
-await_pixel() { # waits up to ten seconds for a colour at window coordinates
-    for _ in $(seq 100); do
-        [[ "$(pixel "$1" "$2")" == "$3" ]] && return 0
-        sleep 0.1
-    done
-    echo "$4: $(pixel "$1" "$2") at ($1, $2)"
-    exit 1
-}
+fail() { echo "$1"; exit 1; }
+# shellcheck source=window-pixels.sh
+source "$here/window-pixels.sh"
 await_pixel 140 251 f42e2e "no red marker at its start"
 
 # A click on the chart puts the marker's centre there.
