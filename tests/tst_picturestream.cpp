@@ -402,6 +402,44 @@ QByteArray Damaged(const QString& kind, const QByteArray& bytes) {
 
 Q_DECLARE_METATYPE(TestPicture)
 
+// A JPEG decoded in two parts at once: how it is written, and whether it
+// may be cut (one scan of Huffman-coded blocks, no restart markers).
+struct CutJpeg {
+    J_COLOR_SPACE input = JCS_RGB;
+    bool fullChroma = false;
+    bool optimizedTables = false;
+    bool progressive = false;
+    int restartRows = 0;
+    QSize size{301, 203};
+    bool chart = false;  // the chart's rows instead of noise, for large sizes
+    bool cut = true;
+};
+Q_DECLARE_METATYPE(CutJpeg)
+
+bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
+    JpegFileWriter writer;
+    writer.Input = picture.input;
+    writer.FullChroma = picture.fullChroma;
+    writer.OptimizedTables = picture.optimizedTables;
+    writer.Progressive = picture.progressive;
+    writer.RestartRows = picture.restartRows;
+    const int channels = picture.input == JCS_GRAYSCALE ? 1 : picture.input == JCS_CMYK ? 4 : 3;
+    const int width = picture.size.width();
+    return writer.Write(path, picture.size,
+                        picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8));
+}
+
+// A decoder that cuts any picture it can, at the given share of its data.
+StreamOutcome DecodeCut(const QString& path, double upperShare, bool* wasSplit = nullptr) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    JpegStreamDecoder decoder(file,
+                              {.leastBytes = 0, .upperShare = upperShare, .upperWaits = true});
+    StreamOutcome outcome = decoder.DecodePipelined();
+    if (wasSplit) *wasSplit = decoder.WasSplit();
+    return outcome;
+}
+
 namespace {
 
 // Every variant of the formats decoded row by row, and some left to the
@@ -635,6 +673,72 @@ private slots:
             QCOMPARE(outcome.failure, QStringLiteral("EBitmapLoadingFailed"));
             QCOMPARE(bitmap.Image(), previous);
         }
+    }
+
+    // A JPEG cut in two, the lower part decoded from a file spliced out of
+    // the whole, its data moved to a byte's start and its DC predictors
+    // written in: the same pixels as one decoder at any cut, for every
+    // layout of blocks, shrunk or not; files that can't be cut are decoded
+    // whole.
+    void cutInTwoAsOneThread_data() {
+        QTest::addColumn<CutJpeg>("picture");
+        QTest::addColumn<double>("share");
+        const QList<QPair<const char*, CutJpeg>> pictures = {
+            {"4:2:0", {}},
+            {"4:4:4", {.fullChroma = true}},
+            {"grey", {.input = JCS_GRAYSCALE}},
+            {"CMYK", {.input = JCS_CMYK}},
+            {"optimized tables", {.optimizedTables = true}},
+            {"one pixel over whole units", {.size = QSize(33, 97)}},
+            {"tall, shrunk", {.size = QSize(200, 17000), .chart = true}},
+            {"wide, shrunk", {.size = QSize(10001, 300), .chart = true}},
+            {"progressive", {.progressive = true, .cut = false}},
+            {"restart markers", {.restartRows = 1, .cut = false}},
+        };
+        for (const auto& [name, picture] : pictures)
+            for (const double share : {0.2, 0.5, 0.7})
+                QTest::addRow("%s, cut at %.1f", name, share) << picture << share;
+    }
+    void cutInTwoAsOneThread() {
+        QFETCH(CutJpeg, picture);
+        QFETCH(double, share);
+        const QString file = dir_.filePath("cut.jpg");
+        QVERIFY(WriteCutJpeg(picture, file));
+        const StreamOutcome single = Streamed(file);
+        QCOMPARE(single.status, DecodeOutcome::Decoded);
+        bool wasSplit = false;
+        const StreamOutcome cut = DecodeCut(file, share, &wasSplit);
+        QCOMPARE(wasSplit, picture.cut);
+        QCOMPARE(cut.status, DecodeOutcome::Decoded);
+        QCOMPARE(cut.image, single.image);
+    }
+
+    // A file cut short, or spoilt, after the cut: never a picture, no
+    // thread left behind, and the decoder on one thread says what is wrong.
+    void cutInTwoStopsCleanly_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        const QString file = dir_.filePath("whole.jpg");
+        QVERIFY(WriteCutJpeg({.size = QSize(400, 600)}, file));
+        const QByteArray whole = ReadAll(file);
+        QTest::newRow("cut short at 0.8") << whole.first(whole.size() * 8 / 10);
+        QTest::newRow("no end marker") << whole.first(whole.size() - 2);
+        QByteArray marker = whole;
+        marker[marker.size() * 8 / 10] = char(0xFF);
+        marker[marker.size() * 8 / 10 + 1] = char(0xD9);
+        QTest::newRow("an end marker at 0.8") << marker;
+    }
+    void cutInTwoStopsCleanly() {
+        QFETCH(QByteArray, bytes);
+        const QString file = dir_.filePath("stopped.jpg");
+        QVERIFY(WriteBytes(file, bytes));
+        QCOMPARE(Streamed(file).status, DecodeOutcome::Failed);
+        const int threads = ThreadCount();
+        bool wasSplit = false;
+        const StreamOutcome cut = DecodeCut(file, 0.5, &wasSplit);
+        QVERIFY(wasSplit);
+        QVERIFY(cut.status != DecodeOutcome::Decoded);
+        QVERIFY(cut.image.isNull());
+        QCOMPARE(ThreadCount(), threads);
     }
 
     // The fast inflater gives zlib's bytes to the last, on every PNG here

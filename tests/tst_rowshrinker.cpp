@@ -117,6 +117,50 @@ private slots:
                  qPrintable(QStringLiteral("largest %1, mean %2").arg(largest).arg(mean)));
     }
 
+    // A picture taken in two parts, the rows of each interleaved as two
+    // threads would give them, at cuts on and between destination rows: the
+    // same as taken whole, and parts that don't meet are not joined.
+    void twoPartsAsOne_data() {
+        QTest::addColumn<QSize>("source");
+        QTest::addColumn<QSize>("target");
+        QTest::addColumn<int>("cut");
+        const QSize source(122, 61), target(100, 50);
+        QTest::newRow("a cut inside a destination row") << source << target << 30;
+        QTest::newRow("a cut on a destination row's edge") << QSize(122, 60) << target << 6;
+        QTest::newRow("the first row above") << source << target << 1;
+        QTest::newRow("the last row below") << source << target << 60;
+        QTest::newRow("all below") << source << target << 0;
+        QTest::newRow("shrunk a lot") << source << QSize(7, 5) << 37;
+        QTest::newRow("the same size") << source << source << 20;
+    }
+    void twoPartsAsOne() {
+        QFETCH(QSize, source);
+        QFETCH(QSize, target);
+        QFETCH(int, cut);
+        const QImage picture = Grainy(source, true, 5);
+        const auto row = [&picture](int y) {
+            return reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        };
+        RowShrinker upper(picture.size(), target, RowShrinker::Alpha::Premultiplied);
+        RowShrinker lower = upper.Below();
+        lower.StartAt(cut);
+        for (int y = 0; y < picture.height() - cut || y < cut; ++y) {
+            if (cut + y < picture.height()) {
+                std::copy_n(row(cut + y), picture.width(), lower.Row());
+                lower.Commit();
+            }
+            if (y < cut) {
+                std::copy_n(row(y), picture.width(), upper.Row());
+                upper.Commit();
+            }
+        }
+        QVERIFY(lower.IsComplete());
+        RowShrinker stranger(picture.size(), target, RowShrinker::Alpha::Premultiplied);
+        QVERIFY(!stranger.Join(lower));
+        QVERIFY(upper.Join(lower));
+        QCOMPARE(upper.Take(), Shrink(picture, target, RowShrinker::Alpha::Premultiplied));
+    }
+
     void agreesWithSmoothScaling_data() {
         QTest::addColumn<QSize>("source");
         QTest::addColumn<QSize>("target");

@@ -37,6 +37,7 @@ bool WriteAll(j_compress_ptr info, Errors* errors, FILE* file, const JpegFileWri
             info->comp_info[i].h_samp_factor = info->comp_info[i].v_samp_factor = 1;
     if (writer->Progressive) jpeg_simple_progression(info);
     info->restart_in_rows = writer->RestartRows;
+    info->optimize_coding = writer->OptimizedTables ? TRUE : FALSE;
     jpeg_start_compress(info, TRUE);
     while (info->next_scanline < info->image_height) {
         (*rows)(int(info->next_scanline), row);

@@ -20,6 +20,9 @@ public:
     // Chroma at full resolution (4:4:4) instead of halved both ways (4:2:0).
     bool FullChroma = false;
     int RestartRows = 0;
+    // Huffman tables made for the picture, which leave out the codes it
+    // doesn't use, instead of the standard ones.
+    bool OptimizedTables = false;
 
     bool Write(const QString& path, QSize size, const RowSource& rows) const;
 };

@@ -136,6 +136,52 @@ void RowShrinker::Add(QRgb* row) {
     }
 }
 
+RowShrinker RowShrinker::Below() const {
+    RowShrinker lower;
+    if (!IsValid()) return lower;
+    lower.source_ = source_;
+    lower.target_ = target_;
+    lower.alpha_ = alpha_;
+    lower.row_.resize(row_.size());
+    lower.spans_ = spans_;
+    lower.taps_ = taps_;
+    lower.tapIndex_ = tapIndex_;
+    lower.tapWeights_ = tapWeights_;
+    lower.rowSums_.resize(rowSums_.size());
+    lower.sums_.assign(sums_.size(), 0.0);
+    lower.scale_ = scale_;
+    lower.bits_ = bits_;
+    lower.bytesPerLine_ = bytesPerLine_;
+    return lower;
+}
+
+void RowShrinker::StartAt(int sourceRow) {
+    if (!IsValid() || rowsIn_ != 0 || sourceRow < 0 || sourceRow > source_.height()) return;
+    startRow_ = rowsIn_ = sourceRow;
+    if (!Shrinking()) return;
+    const uint64_t top = uint64_t(sourceRow) * uint64_t(target_.height());
+    rowsOut_ = int(top / uint64_t(source_.height()));
+    holdFirst_ = top % uint64_t(source_.height()) != 0;
+}
+
+bool RowShrinker::Join(RowShrinker& lower) {
+    if (!IsValid() || !lower.IsValid() || lower.bits_ != bits_ || !lower.IsComplete() ||
+        rowsIn_ != lower.startRow_ || !lower.image_.isNull())
+        return false;
+    if (Shrinking()) {
+        const int shared =
+            int(uint64_t(rowsIn_) * uint64_t(target_.height()) / uint64_t(source_.height()));
+        if (rowsOut_ != shared) return false;
+        if (lower.holdFirst_) {
+            for (size_t i = 0; i < sums_.size(); ++i) sums_[i] += lower.held_[i];
+            Emit();
+        }
+        rowsOut_ = target_.height();
+    }
+    rowsIn_ = source_.height();
+    return true;
+}
+
 QImage RowShrinker::Take() {
     if (!IsValid() || !IsComplete()) return {};
     bits_ = nullptr;
@@ -234,6 +280,13 @@ TIDEMARK_PIXEL_LOOP void RowShrinker::Accumulate(uint64_t weight) {
 }
 
 TIDEMARK_PIXEL_LOOP void RowShrinker::Emit() {
+    if (holdFirst_ && held_.empty()) {
+        // The lower part's first row: the part above has the rest of it.
+        held_.swap(sums_);
+        sums_.assign(held_.size(), 0.0);
+        ++rowsOut_;
+        return;
+    }
     uchar* __restrict out = bits_ + rowsOut_ * bytesPerLine_;
     const double scale = scale_;
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN

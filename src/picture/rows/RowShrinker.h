@@ -23,7 +23,7 @@ public:
     // PictureSize::MaxStreamedWidth, or the picture can't be allocated.
     RowShrinker(QSize source, QSize target, Alpha alpha);
 
-    bool IsValid() const { return !image_.isNull(); }
+    bool IsValid() const { return bits_ != nullptr; }
     QSize Source() const { return source_; }
 
     // Where the next source row goes: Source().width() pixels of QRgb,
@@ -35,6 +35,18 @@ public:
     // takes them; its alpha may be premultiplied in place.
     void Commit(QRgb* row);
     bool IsComplete() const { return rowsIn_ == source_.height(); }
+    int RowsIn() const { return rowsIn_; }
+
+    // A picture decoded in two parts at once. Below() makes a shrinker for
+    // the lower part that writes into this one's picture, to be used on
+    // another thread; StartAt tells it the part's first source row, and it
+    // takes the rows from there to the bottom while this one takes the rows
+    // above. Join then brings them together: the destination row the two
+    // parts share is summed from both, and this one is complete. Join is
+    // false, and changes nothing, when the parts don't meet.
+    RowShrinker Below() const;
+    void StartAt(int sourceRow);
+    bool Join(RowShrinker& lower);
 
     // The picture's memory, for threads with time to spare to make it
     // resident ahead of the rows, which then don't pay for its first writes.
@@ -66,12 +78,19 @@ private:
     void Accumulate(uint64_t weight);
     void Emit();
 
+    RowShrinker() = default;
+
     QSize source_;
     QSize target_;
     Alpha alpha_ = Alpha::Opaque;
     QImage image_;
     int rowsIn_ = 0;
     int rowsOut_ = 0;
+    // A lower part's first source row, and whether its first destination
+    // row is shared with the part above, kept in held_ until Join.
+    int startRow_ = 0;
+    bool holdFirst_ = false;
+    std::vector<double> held_;
     std::vector<QRgb> row_;
     std::vector<Span> spans_;
     // The same spans as taps, for SumRowInPairs: a fixed, even number a

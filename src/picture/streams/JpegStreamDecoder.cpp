@@ -2,16 +2,25 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jerror.h>
 #include <jpeglib.h>
 
 #include "DeviceInput.h"
+#include "JpegEntropyScanner.h"
+#include "JpegScanLayout.h"
+#include "JpegStreamSplicer.h"
+#include "PositionalFile.h"
 #include "RowRing.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/memory/PageWarmer.h"
@@ -33,6 +42,20 @@ constexpr int kMaxScans = 100;
 constexpr long kMaxDecoderMemory = long(std::min<qint64>(
     PictureSize::MaxDeclaredPixels * 8 + (qint64(64) << 20), std::numeric_limits<long>::max()));
 constexpr size_t kBufferSize = 64 * 1024;
+// The file's markers before its data, copied into the lower part's file.
+constexpr qint64 kMostHeaderBytes = qint64(4) << 20;
+
+// How far the two parts of a picture decoded in two have read, told as one
+// position.
+struct PartsRead {
+    ReadProgress* progress = nullptr;
+    std::atomic<qint64> upper{0};
+    std::atomic<qint64> lower{0};
+    void Note() noexcept {
+        progress->Note(upper.load(std::memory_order_relaxed) +
+                       lower.load(std::memory_order_relaxed));
+    }
+};
 
 struct Errors {
     jpeg_error_mgr manager;
@@ -42,6 +65,13 @@ struct Errors {
 struct Source {
     jpeg_source_mgr manager;
     QIODevice* device = nullptr;
+    // In a picture decoded in two, the upper part reads the file at offsets
+    // from `offset`, and the lower part from its own spliced file.
+    const PositionalFile* file = nullptr;
+    qint64 offset = 0;
+    JpegStreamSplicer* splicer = nullptr;
+    qint64 splicedFrom = 0;
+    PartsRead* parts = nullptr;
     // Told each position reached, when the reading is a worker's.
     ReadProgress* progress = nullptr;
     // Set when the file ended before its end-of-image marker.
@@ -70,11 +100,33 @@ void CountScans(j_common_ptr info) {
 void Start(j_decompress_ptr) {}
 void End(j_decompress_ptr) {}
 
-boolean Fill(j_decompress_ptr info) {
-    auto* source = reinterpret_cast<Source*>(info->src);
+// Bytes from wherever this part of the picture reads.
+size_t Read(Source* source) {
+    if (source->splicer) {
+        const size_t length = source->splicer->Next(source->buffer, kBufferSize);
+        source->parts->lower.store(source->splicer->Position() - source->splicedFrom,
+                                   std::memory_order_relaxed);
+        source->parts->Note();
+        return length;
+    }
+    if (source->file) {
+        const qint64 read =
+            source->file->ReadAt(source->offset, source->buffer, qint64(kBufferSize));
+        if (read > 0) source->offset += read;
+        if (source->parts) {
+            source->parts->upper.store(source->offset, std::memory_order_relaxed);
+            source->parts->Note();
+        }
+        return read > 0 ? size_t(read) : 0;
+    }
     const qint64 read = DeviceInput::Read(*source->device, source->buffer, qint64(kBufferSize));
     if (source->progress) source->progress->Note(DeviceInput::Position(*source->device));
-    size_t length = read > 0 ? size_t(read) : 0;
+    return read > 0 ? size_t(read) : 0;
+}
+
+boolean Fill(j_decompress_ptr info) {
+    auto* source = reinterpret_cast<Source*>(info->src);
+    size_t length = Read(source);
     if (length == 0) {
         // What libjpeg expects at the end: an end-of-image marker of our own.
         source->ended = true;
@@ -96,10 +148,21 @@ void Skip(j_decompress_ptr info, long count) {
         source->manager.bytes_in_buffer -= bytes;
         return;
     }
-    const qint64 beyond = qint64(bytes - source->manager.bytes_in_buffer);
+    qint64 beyond = qint64(bytes - source->manager.bytes_in_buffer);
     source->manager.bytes_in_buffer = 0;
     // Past the end, the next read finds nothing and ends the picture.
-    DeviceInput::Skip(*source->device, beyond);
+    if (source->splicer) {
+        size_t read = 0;
+        while (beyond > 0 && (read = Read(source)) > 0) beyond -= qint64(read);
+        if (beyond < 0) {
+            source->manager.next_input_byte = source->buffer + (qint64(read) + beyond);
+            source->manager.bytes_in_buffer = size_t(-beyond);
+        }
+    } else if (source->file) {
+        source->offset += beyond;
+    } else {
+        DeviceInput::Skip(*source->device, beyond);
+    }
 }
 
 bool Create(j_decompress_ptr info, Errors* errors) {
@@ -170,14 +233,251 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
     return !source->ended;
 }
 
+// Builds the layout from a header libjpeg has read; false when the file is
+// not one this handles.
+bool MakeLayout(const jpeg_decompress_struct& info, JpegScanLayout& layout) {
+    if (info.progressive_mode || info.arith_code || info.data_precision != 8 ||
+        info.restart_interval != 0 || info.comps_in_scan != info.num_components ||
+        info.comps_in_scan < 1 || info.comps_in_scan > 4)
+        return false;
+    int maxH = 1, maxV = 1;
+    for (int c = 0; c < info.num_components; ++c) {
+        maxH = std::max(maxH, info.comp_info[c].h_samp_factor);
+        maxV = std::max(maxV, info.comp_info[c].v_samp_factor);
+    }
+    layout = {};
+    layout.components = info.comps_in_scan;
+    int tableIndex[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};
+    auto table = [&](bool dc, int number) -> int {
+        if (number < 0 || number > 3) return -1;
+        int& index = tableIndex[dc ? 0 : 1][number];
+        if (index >= 0) return index;
+        const JHUFF_TBL* source =
+            dc ? info.dc_huff_tbl_ptrs[number] : info.ac_huff_tbl_ptrs[number];
+        if (!source) return -1;
+        auto built = std::make_unique<JpegHuffmanTable>();
+        if (!built->Build(source->bits, source->huffval, dc)) return -1;
+        layout.tables.push_back(std::move(built));
+        return index = int(layout.tables.size()) - 1;
+    };
+    const jpeg_component_info* const* scan = info.cur_comp_info;
+    if (info.comps_in_scan == 1) {
+        const jpeg_component_info& c = *scan[0];
+        const int dc = table(true, c.dc_tbl_no), ac = table(false, c.ac_tbl_no);
+        if (dc < 0 || ac < 0) return false;
+        layout.blocks.push_back({0, dc, ac});
+        layout.unitsPerRow =
+            int((qint64(info.image_width) * c.h_samp_factor + 8 * maxH - 1) / (8 * maxH));
+        layout.unitRows =
+            int((qint64(info.image_height) * c.v_samp_factor + 8 * maxV - 1) / (8 * maxV));
+        layout.unitRowsPerStep = c.v_samp_factor;
+    } else {
+        for (int s = 0; s < info.comps_in_scan; ++s) {
+            const jpeg_component_info& c = *scan[s];
+            const int dc = table(true, c.dc_tbl_no), ac = table(false, c.ac_tbl_no);
+            if (dc < 0 || ac < 0) return false;
+            for (int i = 0; i < c.h_samp_factor * c.v_samp_factor; ++i)
+                layout.blocks.push_back({s, dc, ac});
+        }
+        layout.unitsPerRow = int((qint64(info.image_width) + 8 * maxH - 1) / (8 * maxH));
+        layout.unitRows = int((qint64(info.image_height) + 8 * maxV - 1) / (8 * maxV));
+        layout.unitRowsPerStep = 1;
+    }
+    if (layout.blocks.size() > 10) return false;
+    layout.pictureRowsPerStep = 8 * maxV;
+    return true;
+}
+
+// Where a picture decoded in two is cut: the upper part's decoder asks
+// before each row, the lower part's cuts once it knows where it can begin,
+// unless the upper part has got there first.
+class SplitPoint {
+public:
+    bool Next(int row) {
+        std::lock_guard lock(mutex_);
+        if (row >= end_) return false;
+        reached_ = row + 1;
+        return true;
+    }
+    bool Cut(int row) {
+        std::lock_guard lock(mutex_);
+        decided_ = true;
+        decision_.notify_all();
+        if (reached_ > row) return false;
+        end_ = row;
+        return true;
+    }
+    // The lower part's thread has cut, or won't.
+    void Decided() {
+        std::lock_guard lock(mutex_);
+        decided_ = true;
+        decision_.notify_all();
+    }
+    void AwaitDecision() {
+        std::unique_lock lock(mutex_);
+        decision_.wait(lock, [this] { return decided_; });
+    }
+    int End() {
+        std::lock_guard lock(mutex_);
+        return end_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable decision_;
+    int end_ = std::numeric_limits<int>::max();
+    int reached_ = 0;
+    bool decided_ = false;
+};
+
+// The lower part of a picture decoded in two, on a thread of its own: a pass
+// over the upper part's data to a row where it may begin, then libjpeg on
+// the rest as a file of its own, shrunk into the lower part of the picture.
+// The thread has ended by the time the destructor returns.
+class LowerPart {
+public:
+    struct Plan {
+        const PositionalFile* file = nullptr;
+        const JpegScanLayout* layout = nullptr;
+        QByteArray header;
+        qint64 dataStart = 0;
+        qint64 cutFrom = 0;  // the first offset the cut may be at
+        int pictureHeight = 0;
+        unsigned scale = 8;  // in eighths
+        J_COLOR_SPACE colours = JCS_UNKNOWN;
+        bool cmyk = false;
+        QSize output;
+    };
+
+    LowerPart(Plan plan, RowShrinker band, SplitPoint& split, PartsRead& parts)
+        : plan_(std::move(plan)), band_(std::move(band)), split_(split), parts_(parts) {}
+    ~LowerPart() { Stop(); }
+
+    bool Begin() {
+        try {
+            thread_ = std::thread([this] {
+                succeeded_ = Run();
+                split_.Decided();
+                finished_.store(true, std::memory_order_release);
+            });
+            return true;
+        } catch (...) {
+            return false;
+        }
+    }
+    // Whether it cut the picture, and then whether it made every row.
+    bool Finished() const { return finished_.load(std::memory_order_acquire); }
+    bool Cut() const { return cut_; }
+    bool Succeeded() const { return succeeded_; }
+    RowShrinker& Band() { return band_; }
+    void Stop() {
+        stop_.store(true, std::memory_order_relaxed);
+        Wait();
+    }
+    void Wait() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    bool Run() noexcept {
+        try {
+            return Decode();
+        } catch (...) {
+            return false;
+        }
+    }
+
+    bool Decode() {
+        const JpegScanLayout& layout = *plan_.layout;
+        JpegEntropyScanner scanner(*plan_.file, layout, plan_.dataStart);
+        JpegEntropyScanner::Place before, at;
+        if (!scanner.Find(plan_.cutFrom, before, at, stop_)) return false;
+        const int steps = at.unitRow / layout.unitRowsPerStep;
+        const int outputRowsPerStep = layout.pictureRowsPerStep * int(plan_.scale) / 8;
+        const int firstPictureRow = (steps - 1) * layout.pictureRowsPerStep;
+        JpegStreamSplicer splicer(*plan_.file, layout, plan_.header,
+                                  plan_.pictureHeight - firstPictureRow, before);
+        const int cutRow = steps * outputRowsPerStep;
+        if (!splicer.IsValid() || !split_.Cut(cutRow)) return false;
+        cut_ = true;
+        band_.StartAt(cutRow);
+
+        jpeg_decompress_struct info{};
+        Errors errors{};
+        info.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = Fail;
+        errors.manager.emit_message = Warn;
+        errors.manager.output_message = Quiet;
+        if (!Create(&info, &errors)) return false;
+        struct Release {
+            jpeg_decompress_struct* info;
+            ~Release() { jpeg_destroy_decompress(info); }
+        } release{&info};
+        auto source = std::make_unique<Source>();
+        source->splicer = &splicer;
+        source->splicedFrom = before.offset;
+        source->parts = &parts_;
+        source->manager.init_source = Start;
+        source->manager.fill_input_buffer = Fill;
+        source->manager.skip_input_data = Skip;
+        source->manager.resync_to_restart = jpeg_resync_to_restart;
+        source->manager.term_source = End;
+        info.src = &source->manager;
+        std::vector<JSAMPLE> scratch(size_t(plan_.output.width()) * 4);
+        return Rows(&info, &errors, source.get(), outputRowsPerStep, scratch.data());
+    }
+
+    // libjpeg's part; the jump target is set here, on this thread.
+    bool Rows(j_decompress_ptr info, Errors* errors, const Source* source, int skipped,
+              JSAMPLE* scratch) {
+        if (setjmp(errors->jump)) return false;
+        if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
+        info->out_color_space = plan_.colours;
+        info->scale_num = plan_.scale;
+        info->scale_denom = 8;
+        jpeg_start_decompress(info);
+        // The first step only gave the rows below it what they see above.
+        if (int(info->output_width) != plan_.output.width() ||
+            int(info->output_height) != plan_.output.height() - band_.RowsIn() + skipped)
+            return false;
+        for (int i = 0; i < skipped; ++i) {
+            JSAMPROW row = scratch;
+            if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
+        }
+        while (!band_.IsComplete()) {
+            if (stop_.load(std::memory_order_relaxed)) return false;
+            JSAMPROW row = plan_.cmyk ? scratch : reinterpret_cast<JSAMPROW>(band_.Row());
+            if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
+            if (plan_.cmyk) ToRgb(scratch, band_.Row(), plan_.output.width());
+            band_.Commit();
+        }
+        jpeg_finish_decompress(info);
+        return !source->ended;
+    }
+
+    Plan plan_;
+    RowShrinker band_;
+    SplitPoint& split_;
+    PartsRead& parts_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    bool cut_ = false;
+    bool succeeded_ = false;
+    std::thread thread_;
+};
+
 // The worker's part: the rows as libjpeg gives them, QRgb or CMYK, into
 // the ring. The jump target is set on this thread, which alone calls into
 // libjpeg meanwhile.
-bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring) {
+bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring,
+              SplitPoint* split, bool awaitCut) {
     if (setjmp(errors->jump)) return false;
     jpeg_start_decompress(info);
     if (jpeg_has_multiple_scans(info) && source->ended) return false;
+    if (split && awaitCut) split->AwaitDecision();
     while (info->output_scanline < info->output_height) {
+        // The rest is the lower part's.
+        if (split && !split->Next(int(info->output_scanline))) return true;
         JSAMPROW row = ring->Claim();
         if (!row) return false;  // the taker has stopped
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
@@ -217,6 +517,7 @@ StreamOutcome JpegStreamDecoder::DecodePipelined(ReadProgress::TWatcher progress
 
 StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watcher) {
     ReadProgress progress(device_, std::move(watcher));
+    const qint64 headerStart = DeviceInput::Position(device_);
     jpeg_decompress_struct info{};
     Errors errors{};
     info.err = jpeg_std_error(&errors.manager);
@@ -264,13 +565,66 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     RowRing ring(rowBytes, int(std::clamp<size_t>((size_t(4) << 20) / rowBytes, 4, 64)));
     if (!ring.IsValid()) return StreamOutcome::Decline();
     ring.ShareIdleWork([&warmer] { return warmer.WarmNext(); });
-    if (!ring.Start([&info, &errors, &source](RowRing& r) {
-            return MakeRows(&info, &errors, source.get(), &r);
+
+    // A large baseline picture in a file is decoded in two parts at once,
+    // each thread reading the file at its own offsets.
+    const PositionalFile file(device_);
+    JpegScanLayout scan;
+    SplitPoint split;
+    PartsRead parts;
+    parts.progress = &progress;
+    std::unique_ptr<LowerPart> lower;
+    const qint64 dataStart = DeviceInput::Position(device_) - qint64(info.src->bytes_in_buffer);
+    if (file.IsValid() && !layout.multiScan && headerStart >= 0 && dataStart > headerStart &&
+        dataStart - headerStart <= kMostHeaderBytes &&
+        file.Size() - dataStart >= split_.leastBytes && MakeLayout(info, scan)) {
+        LowerPart::Plan plan;
+        plan.header.resize(dataStart - headerStart);
+        if (file.ReadAt(headerStart, plan.header.data(), plan.header.size()) ==
+            plan.header.size()) {
+            plan.file = &file;
+            plan.layout = &scan;
+            plan.dataStart = dataStart;
+            plan.cutFrom = dataStart + qint64(double(file.Size() - dataStart) * split_.upperShare);
+            plan.pictureHeight = layout.declared.height();
+            plan.scale = info.scale_num;
+            plan.colours = info.out_color_space;
+            plan.cmyk = layout.cmyk;
+            plan.output = layout.output;
+            source->file = &file;
+            source->offset = DeviceInput::Position(device_);
+            source->parts = &parts;
+            parts.upper = source->offset;
+            lower = std::make_unique<LowerPart>(std::move(plan), shrinker.Below(), split, parts);
+            if (!lower->Begin()) lower.reset();
+        }
+    }
+    SplitPoint* cut = lower ? &split : nullptr;
+    const bool awaitCut = split_.upperWaits;
+    if (!ring.Start([&info, &errors, &source, cut, awaitCut](RowRing& r) {
+            return MakeRows(&info, &errors, source.get(), &r, cut, awaitCut);
         }))
         return StreamOutcome::Decline();
     const bool taken = TakeRows(ring, progress, shrinker, layout.cmyk);
     while (ring.Take()) ring.GiveBack();
     const bool made = ring.Succeeded();
+    wasSplit_ = lower && lower->Cut();
+    if (!lower || !made || taken) {
+        if (lower) lower->Stop();
+        progress.Tell();
+        return taken && made ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
+    }
+    // The upper part ended at the cut: the lower part's thread has the rest.
+    while (!lower->Finished()) {
+        if (!warmer.WarmNext()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        progress.Tell();
+    }
+    lower->Wait();
     progress.Tell();
-    return taken && made ? StreamOutcome::Done(shrinker.Take()) : StreamOutcome::Fail();
+    if (lower->Cut() && lower->Succeeded() && shrinker.RowsIn() == split.End() &&
+        shrinker.Join(lower->Band()))
+        return StreamOutcome::Done(shrinker.Take());
+    // A lower part that failed is decoded again whole, on one thread, which
+    // says what is wrong with the file as the image readers would.
+    return StreamOutcome::Decline();
 }
