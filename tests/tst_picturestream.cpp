@@ -429,15 +429,29 @@ bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
                         picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8));
 }
 
-// A decoder that cuts any picture it can, at the given share of its data.
-StreamOutcome DecodeCut(const QString& path, double upperShare, bool* wasSplit = nullptr) {
+// A decoder that cuts any picture it can, at the given share of its data,
+// and how it told the progress: on this thread, never past the end.
+struct Cut {
+    Piped piped;
+    bool wasSplit = false;
+    qint64 mostTold = -1;
+};
+
+Cut DecodeCut(const QString& path, double upperShare) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
+    Cut cut;
+    QThread* const decoding = QThread::currentThread();
+    const ReadProgress::TWatcher watch = [&cut, decoding](qint64 position, qint64) {
+        cut.piped.toldOnThisThreadOnly &= QThread::currentThread() == decoding;
+        cut.piped.lastTold = position;
+        cut.mostTold = std::max(cut.mostTold, position);
+    };
     JpegStreamDecoder decoder(file,
                               {.leastBytes = 0, .upperShare = upperShare, .upperWaits = true});
-    StreamOutcome outcome = decoder.DecodePipelined();
-    if (wasSplit) *wasSplit = decoder.WasSplit();
-    return outcome;
+    cut.piped.outcome = decoder.DecodePipelined(watch);
+    cut.wasSplit = decoder.WasSplit();
+    return cut;
 }
 
 namespace {
@@ -706,11 +720,13 @@ private slots:
         QVERIFY(WriteCutJpeg(picture, file));
         const StreamOutcome single = Streamed(file);
         QCOMPARE(single.status, DecodeOutcome::Decoded);
-        bool wasSplit = false;
-        const StreamOutcome cut = DecodeCut(file, share, &wasSplit);
-        QCOMPARE(wasSplit, picture.cut);
-        QCOMPARE(cut.status, DecodeOutcome::Decoded);
-        QCOMPARE(cut.image, single.image);
+        const Cut cut = DecodeCut(file, share);
+        QCOMPARE(cut.wasSplit, picture.cut);
+        QCOMPARE(cut.piped.outcome.status, DecodeOutcome::Decoded);
+        QCOMPARE(cut.piped.outcome.image, single.image);
+        QVERIFY(cut.piped.toldOnThisThreadOnly);
+        QCOMPARE(cut.piped.lastTold, QFileInfo(file).size());
+        QCOMPARE(cut.mostTold, QFileInfo(file).size());
     }
 
     // A file cut short, or spoilt, after the cut: never a picture, no
@@ -733,11 +749,10 @@ private slots:
         QVERIFY(WriteBytes(file, bytes));
         QCOMPARE(Streamed(file).status, DecodeOutcome::Failed);
         const int threads = ThreadCount();
-        bool wasSplit = false;
-        const StreamOutcome cut = DecodeCut(file, 0.5, &wasSplit);
-        QVERIFY(wasSplit);
-        QVERIFY(cut.status != DecodeOutcome::Decoded);
-        QVERIFY(cut.image.isNull());
+        const Cut cut = DecodeCut(file, 0.5);
+        QVERIFY(cut.wasSplit);
+        QVERIFY(cut.piped.outcome.status != DecodeOutcome::Decoded);
+        QVERIFY(cut.piped.outcome.image.isNull());
         QCOMPARE(ThreadCount(), threads);
     }
 

@@ -106,7 +106,9 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
     std::array<const JpegHuffmanTable*, 8> tables{};
     for (size_t i = 0; i < layout_.tables.size() && i < tables.size(); ++i)
         tables[i] = layout_.tables[i].get();
-    std::array<int32_t, 4> predictors{};
+    // Wide enough that no file sums past them; libjpeg refuses those that
+    // pass its own int.
+    std::array<int64_t, 4> predictors{};
     // The register lives in locals here, where every symbol reads and
     // writes it; the members hold it across the slow paths.
     uint64_t bits = bits_;
@@ -127,7 +129,6 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                 return true;
             }
         }
-        if (count >= 32) return true;
         bits_ = bits;
         count_ = count;
         const bool filled = Fill();
@@ -175,12 +176,16 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                     bits <<= size;
                     count -= size;
                     predictors[size_t(block.component)] +=
-                        value < (1u << (size - 1)) ? int32_t(value) - int32_t((1u << size) - 1)
-                                                   : int32_t(value);
+                        value < (1u << (size - 1)) ? int64_t(value) - int64_t((1u << size) - 1)
+                                                   : int64_t(value);
                 }
                 const JpegHuffmanTable& ac = *tables[size_t(block.ac)];
-                for (int k = 1;;) {
-                    if (!top()) return false;
+                // After a refill at least 56 bits: four lookups of at most
+                // kLookahead bits each, or one symbol of at most 31 the slow
+                // way, before the next.
+                static_assert(4 * JpegHuffmanTable::kLookahead <= 56 - 11);
+                for (int k = 1, lookups = 0;; ++lookups) {
+                    if ((lookups & 3) == 0 && !top()) return false;
                     const JpegHuffmanTable::Entry& entry = ac.Look(bits);
                     int used = entry.total, advance = entry.advance;
                     if (used) [[likely]] {
@@ -190,6 +195,8 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                         used = pair ? entry.pairTotal : used;
                         advance = pair ? entry.pairAdvance : advance;
                     } else {
+                        if ((lookups & 3) != 0 && !top()) return false;
+                        lookups = 3;
                         length = entry.length;
                         int symbol = entry.symbol;
                         if (!length) {

@@ -21,7 +21,7 @@ public:
         qint64 offset = 0;  // the byte holding it
         int bit = 0;        // counted from the byte's high bit
         int unitRow = 0;
-        std::array<int32_t, 4> predictors{};
+        std::array<int64_t, 4> predictors{};
     };
 
     JpegEntropyScanner(const PositionalFile& file, const JpegScanLayout& layout, qint64 dataStart);

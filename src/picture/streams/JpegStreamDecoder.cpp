@@ -49,11 +49,13 @@ constexpr qint64 kMostHeaderBytes = qint64(4) << 20;
 // position.
 struct PartsRead {
     ReadProgress* progress = nullptr;
+    qint64 size = 0;
     std::atomic<qint64> upper{0};
     std::atomic<qint64> lower{0};
+    // The rows above the cut are read by both parts: never past the end.
     void Note() noexcept {
-        progress->Note(upper.load(std::memory_order_relaxed) +
-                       lower.load(std::memory_order_relaxed));
+        progress->Note(std::min(
+            size, upper.load(std::memory_order_relaxed) + lower.load(std::memory_order_relaxed)));
     }
 };
 
@@ -365,7 +367,8 @@ public:
             return false;
         }
     }
-    // Whether it cut the picture, and then whether it made every row.
+    // Whether it cut the picture, and then whether it made every row, once
+    // it has finished.
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
     bool Cut() const { return cut_; }
     bool Succeeded() const { return succeeded_; }
@@ -573,6 +576,7 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     SplitPoint split;
     PartsRead parts;
     parts.progress = &progress;
+    parts.size = file.Size();
     std::unique_ptr<LowerPart> lower;
     const qint64 dataStart = DeviceInput::Position(device_) - qint64(info.src->bytes_in_buffer);
     if (file.IsValid() && !layout.multiScan && headerStart >= 0 && dataStart > headerStart &&
@@ -608,7 +612,9 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     const bool taken = TakeRows(ring, progress, shrinker, layout.cmyk);
     while (ring.Take()) ring.GiveBack();
     const bool made = ring.Succeeded();
-    wasSplit_ = lower && lower->Cut();
+    // Told by the split point, which the lower part's thread may not have
+    // returned from yet.
+    wasSplit_ = lower && split.End() != std::numeric_limits<int>::max();
     if (!lower || !made || taken) {
         if (lower) lower->Stop();
         progress.Tell();
@@ -620,10 +626,13 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
         progress.Tell();
     }
     lower->Wait();
-    progress.Tell();
     if (lower->Cut() && lower->Succeeded() && shrinker.RowsIn() == split.End() &&
-        shrinker.Join(lower->Band()))
+        shrinker.Join(lower->Band())) {
+        progress.Note(file.Size());
+        progress.Tell();
         return StreamOutcome::Done(shrinker.Take());
+    }
+    progress.Tell();
     // A lower part that failed is decoded again whole, on one thread, which
     // says what is wrong with the file as the image readers would.
     return StreamOutcome::Decline();

@@ -164,13 +164,13 @@ bool JpegStreamSplicer::WriteFirstUnit(const JpegEntropyScanner::Place& start) {
         } else {
             first = true;
             // The DC value itself, the difference from a predictor of zero.
-            const int32_t difference = size == 0 ? 0
+            const int64_t difference = size == 0 ? 0
                                        : value < (1u << (size - 1))
-                                           ? int32_t(value) - int32_t(Mask(size))
-                                           : int32_t(value);
-            const int32_t dcValue = start.predictors[size_t(block.component)] + difference;
-            const uint32_t magnitude = uint32_t(dcValue < 0 ? -dcValue : dcValue);
-            const int newSize = magnitude ? 32 - __builtin_clz(magnitude) : 0;
+                                           ? int64_t(value) - int64_t(Mask(size))
+                                           : int64_t(value);
+            const int64_t dcValue = start.predictors[size_t(block.component)] + difference;
+            const uint64_t magnitude = uint64_t(dcValue < 0 ? -dcValue : dcValue);
+            const int newSize = magnitude ? 64 - __builtin_clzll(magnitude) : 0;
             if (newSize > 15 || dc.CodeLength(newSize) == 0) return false;
             Put(dc.Code(newSize), dc.CodeLength(newSize));
             Put(uint32_t(dcValue < 0 ? dcValue - 1 : dcValue), newSize);
