@@ -73,8 +73,10 @@ private:
     TForm* mainForm_ = nullptr;
     bool iconPending_ = false;
     int exitCode_ = 0;
-    // Whether Initialize joined the UI thread to a COM apartment (Windows).
+#ifdef Q_OS_WIN
+    // Whether Initialize joined the UI thread to a COM apartment.
     bool comJoined_ = false;
+#endif
 };
 
 extern TApplication* const Application;
