@@ -4,18 +4,10 @@
 // the splicer read the file's own bytes, so bounds and sanitizers are
 // libFuzzer's to watch.
 
-#include <fcntl.h>
-#include <unistd.h>
-#include <QDir>
 #include <QFile>
-#include <QGuiApplication>
-#include <QTemporaryDir>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
 
-#include "FuzzArguments.h"
+#include "FuzzPictureFile.h"
 #include "picture/PictureDecoder.h"
 #include "picture/streams/JpegStreamDecoder.h"
 
@@ -23,22 +15,8 @@ namespace {
 
 QString picturePath;
 
-bool writeFile(const QString& path, const uint8_t* data, size_t size) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n <= 0) break;
-        written += size_t(n);
-    }
-    return ::close(fd) == 0 && written == size;
-}
-
 [[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_jpegsplit: %s\n", what);
-    std::abort();
+    FuzzPictureFile::Fail("fuzz_jpegsplit", what);
 }
 
 StreamOutcome Decode(bool cut, double share) {
@@ -52,20 +30,8 @@ StreamOutcome Decode(bool cut, double share) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    const int bound = PictureDecoder::ReaderAllocationLimitMB;
-    FuzzArguments::PrependDefaults(
-        argc, argv,
-        {"-malloc_limit_mb=" + std::to_string(bound),
-         "-rss_limit_mb=" + std::to_string(bound + 1024), "-timeout=30"});
-    FuzzArguments::UseOffscreenPlatform();
-    FuzzArguments::SilenceQt();
-    static int qtArgc = 1;
-    static char* qtArgv[] = {(*argv)[0], nullptr};
-    static QGuiApplication application(qtArgc, qtArgv);
-    const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    static QTemporaryDir dir(base + QStringLiteral("/tidemark-fuzz-XXXXXX"));
-    if (!dir.isValid()) fail("no temporary directory");
-    picturePath = dir.filePath(QStringLiteral("picture.jpg"));
+    picturePath = FuzzPictureFile::Start(argc, argv, PictureDecoder::ReaderAllocationLimitMB,
+                                         QStringLiteral("picture.jpg"));
     return 0;
 }
 
@@ -73,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
     // The first byte is where to cut, the rest the file.
     const double share = (data[0] + 0.5) / 256.0;
-    if (!writeFile(picturePath, data + 1, size - 1)) fail("could not write the picture file");
+    if (!FuzzPictureFile::Write(picturePath, data + 1, size - 1))
+        fail("could not write the picture file");
     const StreamOutcome cut = Decode(true, share);
     if (cut.status == DecodeOutcome::Declined) return 0;
     const StreamOutcome whole = Decode(false, share);

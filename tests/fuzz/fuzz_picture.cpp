@@ -4,68 +4,34 @@
 // leaks and allocations beyond the decoder's bound are libFuzzer's to catch;
 // the bound comes from the decoder itself, so the limits follow it.
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <QGuiApplication>
-#include <QTemporaryDir>
 #include <cstdint>
-#include <cstdlib>
-#include <string>
 
-#include "FuzzArguments.h"
+#include "FuzzPictureFile.h"
 #include "framework/core/Exception.h"
+#include "framework/stock/TBitmap.h"
 #include "picture/PictureDecoder.h"
 #include "picture/inspect/PictureSize.h"
-#include "framework/stock/TBitmap.h"
 
 namespace {
 
 QString picturePath;
 
-bool writeFile(const QString& path, const uint8_t* data, size_t size) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    size_t written = 0;
-    while (written < size) {
-        const ssize_t n = ::write(fd, data + written, size - written);
-        if (n <= 0) break;
-        written += size_t(n);
-    }
-    return ::close(fd) == 0 && written == size;
-}
-
 [[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_picture: %s\n", what);
-    std::abort();
+    FuzzPictureFile::Fail("fuzz_picture", what);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    // One picture may take the readers' whole allowance; the process needs
-    // room beside it for itself and the sanitizer's shadow and quarantine.
-    const int bound = PictureDecoder::ReaderAllocationLimitMB;
-    FuzzArguments::PrependDefaults(
-        argc, argv,
-        {"-malloc_limit_mb=" + std::to_string(bound),
-         "-rss_limit_mb=" + std::to_string(bound + 1024), "-timeout=30"});
-    FuzzArguments::UseOffscreenPlatform();
-    FuzzArguments::SilenceQt();
     // Decoders for vector pictures draw text, which needs the GUI side.
-    static int qtArgc = 1;
-    static char* qtArgv[] = {(*argv)[0], nullptr};
-    static QGuiApplication application(qtArgc, qtArgv);
-    // A directory of its own, in memory where the system offers it.
-    const QString base = QDir("/dev/shm").exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    static QTemporaryDir dir(base + QStringLiteral("/tidemark-fuzz-XXXXXX"));
-    if (!dir.isValid()) fail("no temporary directory");
-    picturePath = dir.filePath(QStringLiteral("picture"));
+    picturePath = FuzzPictureFile::Start(argc, argv, PictureDecoder::ReaderAllocationLimitMB,
+                                         QStringLiteral("picture"));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (!writeFile(picturePath, data, size)) fail("could not write the picture file");
+    if (!FuzzPictureFile::Write(picturePath, data, size)) fail("could not write the picture file");
     QImage previous(3, 2, QImage::Format_ARGB32_Premultiplied);
     previous.fill(Qt::red);
     TBitmap bitmap(previous);

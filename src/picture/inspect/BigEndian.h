@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-// 16- and 32-bit values stored most significant byte first, as PNG, the
+// 16-, 32- and 64-bit values stored most significant byte first, as PNG, the
 // icon container and JPEG's segment lengths store them, read from and
 // written to bytes in memory. Any alignment will do.
 namespace BigEndian {
@@ -15,6 +15,14 @@ inline std::uint16_t Read16(const void* at) {
 
 inline std::uint32_t Read32(const void* at) {
     return qFromBigEndian<std::uint32_t>(at);
+}
+
+inline std::uint64_t Read64(const void* at) {
+    return qFromBigEndian<std::uint64_t>(at);
+}
+
+inline void Write64(std::uint64_t value, void* at) {
+    qToBigEndian(value, at);
 }
 
 inline void Write32(std::uint32_t value, void* at) {

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "JpegStuffing.h"
 #include "PositionalFile.h"
+#include "picture/inspect/BigEndian.h"
 
 namespace {
 
@@ -10,21 +12,6 @@ constexpr size_t kChunk = size_t(1) << 20;
 // Bytes kept before the next one to load, when the buffer is refilled: the
 // bits held in the register came from at most 16 of them.
 constexpr size_t kHistory = 32;
-
-inline uint64_t LoadBigEndian(const uint8_t* bytes) {
-    uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    word = __builtin_bswap64(word);
-#endif
-    return word;
-}
-
-// Whether a byte of `word` is 0xFF: where a stuffed byte or a marker is.
-inline bool HasFF(uint64_t word) {
-    const uint64_t inverse = ~word;
-    return ((inverse - 0x0101010101010101ull) & ~inverse & 0x8080808080808080ull) != 0;
-}
 
 }  // namespace
 
@@ -70,8 +57,8 @@ bool JpegEntropyScanner::Fill() {
     // Never all 64 bits: Top shifts a word by the count.
     while (count_ <= 55) {
         if (end_ - next_ >= 8) {
-            const uint64_t word = LoadBigEndian(buffer_.data() + next_);
-            if (!HasFF(word)) {
+            const uint64_t word = BigEndian::Read64(buffer_.data() + next_);
+            if (!JpegStuffing::HasFF(word)) {
                 const int bytes = (63 - count_) >> 3;
                 bits_ |= (word & (~uint64_t(0) << (64 - 8 * bytes))) >> count_;
                 next_ += size_t(bytes);
@@ -120,8 +107,8 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
         // counted are the next byte's, which the next load puts in the same
         // place.
         if (end_ - next_ >= 8) [[likely]] {
-            const uint64_t word = LoadBigEndian(data + next_);
-            if (!HasFF(word)) [[likely]] {
+            const uint64_t word = BigEndian::Read64(data + next_);
+            if (!JpegStuffing::HasFF(word)) [[likely]] {
                 bits |= word >> count;
                 const int bytes = (63 - count) >> 3;
                 next_ += size_t(bytes);

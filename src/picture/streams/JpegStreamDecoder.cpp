@@ -173,6 +173,37 @@ bool Create(j_decompress_ptr info, Errors* errors) {
     return true;
 }
 
+// A libjpeg decompressor that reports through Errors, destroyed with it.
+struct Decompressor {
+    jpeg_decompress_struct info{};
+    Errors errors{};
+    bool created = false;
+
+    Decompressor() {
+        info.err = jpeg_std_error(&errors.manager);
+        errors.manager.error_exit = Fail;
+        errors.manager.emit_message = Warn;
+        errors.manager.output_message = Quiet;
+        created = Create(&info, &errors);
+    }
+    ~Decompressor() {
+        if (created) jpeg_destroy_decompress(&info);
+    }
+    Decompressor(const Decompressor&) = delete;
+    Decompressor& operator=(const Decompressor&) = delete;
+};
+
+// A source with our callbacks, its bytes from wherever the caller points it.
+std::unique_ptr<Source> NewSource() {
+    auto source = std::make_unique<Source>();
+    source->manager.init_source = Start;
+    source->manager.fill_input_buffer = Fill;
+    source->manager.skip_input_data = Skip;
+    source->manager.resync_to_restart = jpeg_resync_to_restart;
+    source->manager.term_source = End;
+    return source;
+}
+
 struct Layout {
     bool multiScan = false;
     bool cmyk = false;
@@ -405,29 +436,15 @@ private:
         cut_ = true;
         band_.StartAt(cutRow);
 
-        jpeg_decompress_struct info{};
-        Errors errors{};
-        info.err = jpeg_std_error(&errors.manager);
-        errors.manager.error_exit = Fail;
-        errors.manager.emit_message = Warn;
-        errors.manager.output_message = Quiet;
-        if (!Create(&info, &errors)) return false;
-        struct Release {
-            jpeg_decompress_struct* info;
-            ~Release() { jpeg_destroy_decompress(info); }
-        } release{&info};
-        auto source = std::make_unique<Source>();
+        Decompressor jpeg;
+        if (!jpeg.created) return false;
+        auto source = NewSource();
         source->splicer = &splicer;
         source->splicedFrom = before.offset;
         source->parts = &parts_;
-        source->manager.init_source = Start;
-        source->manager.fill_input_buffer = Fill;
-        source->manager.skip_input_data = Skip;
-        source->manager.resync_to_restart = jpeg_resync_to_restart;
-        source->manager.term_source = End;
-        info.src = &source->manager;
+        jpeg.info.src = &source->manager;
         std::vector<JSAMPLE> scratch(size_t(plan_.output.width()) * 4);
-        return Rows(&info, &errors, source.get(), outputRowsPerStep, scratch.data());
+        return Rows(&jpeg.info, &jpeg.errors, source.get(), outputRowsPerStep, scratch.data());
     }
 
     // libjpeg's part; the jump target is set here, on this thread.
@@ -521,26 +538,14 @@ StreamOutcome JpegStreamDecoder::DecodePipelined(ReadProgress::TWatcher progress
 StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watcher) {
     ReadProgress progress(device_, std::move(watcher));
     const qint64 headerStart = DeviceInput::Position(device_);
-    jpeg_decompress_struct info{};
-    Errors errors{};
-    info.err = jpeg_std_error(&errors.manager);
-    errors.manager.error_exit = Fail;
-    errors.manager.emit_message = Warn;
-    errors.manager.output_message = Quiet;
-    if (!Create(&info, &errors)) return StreamOutcome::Fail();
-    struct Release {
-        jpeg_decompress_struct* info;
-        ~Release() { jpeg_destroy_decompress(info); }
-    } release{&info};
+    Decompressor jpeg;
+    if (!jpeg.created) return StreamOutcome::Fail();
+    jpeg_decompress_struct& info = jpeg.info;
+    Errors& errors = jpeg.errors;
 
-    auto source = std::make_unique<Source>();
+    auto source = NewSource();
     source->device = &device_;
     if (pipelined) source->progress = &progress;
-    source->manager.init_source = Start;
-    source->manager.fill_input_buffer = Fill;
-    source->manager.skip_input_data = Skip;
-    source->manager.resync_to_restart = jpeg_resync_to_restart;
-    source->manager.term_source = End;
     info.src = &source->manager;
     jpeg_progress_mgr scans{};
     scans.progress_monitor = CountScans;

@@ -2,34 +2,15 @@
 
 #include <cstring>
 
+#include "JpegStuffing.h"
 #include "PositionalFile.h"
+#include "picture/inspect/BigEndian.h"
 
 namespace {
 
 constexpr size_t kInput = size_t(256) << 10;
 // A unit of ten blocks of 64 symbols of at most 31 bits each, and more.
 constexpr qint64 kFirstUnitBytes = 8 << 10;
-
-inline uint64_t LoadBigEndian(const uint8_t* bytes) {
-    uint64_t word;
-    std::memcpy(&word, bytes, sizeof word);
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    word = __builtin_bswap64(word);
-#endif
-    return word;
-}
-
-inline void StoreBigEndian(uint64_t word, uint8_t* bytes) {
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    word = __builtin_bswap64(word);
-#endif
-    std::memcpy(bytes, &word, sizeof word);
-}
-
-inline bool HasFF(uint64_t word) {
-    const uint64_t inverse = ~word;
-    return ((inverse - 0x0101010101010101ull) & ~inverse & 0x8080808080808080ull) != 0;
-}
 
 inline uint32_t Mask(int bits) {
     return (uint32_t(1) << bits) - 1;
@@ -237,8 +218,8 @@ size_t JpegStreamSplicer::Shift(uint8_t* out, size_t capacity) {
         }
         const uint8_t* bytes = input_.data() + inputAt_;
         if (left >= 8) {
-            const uint64_t word = LoadBigEndian(bytes);
-            if (!HasFF(word)) {
+            const uint64_t word = BigEndian::Read64(bytes);
+            if (!JpegStuffing::HasFF(word)) {
                 // Eight bytes without a stuffed one: moved on as one word.
                 const uint64_t shifted =
                     pendingCount_
@@ -246,8 +227,8 @@ size_t JpegStreamSplicer::Shift(uint8_t* out, size_t capacity) {
                         : word;
                 pending_ = uint32_t(word) & Mask(pendingCount_);
                 inputAt_ += 8;
-                if (!HasFF(shifted)) {
-                    StoreBigEndian(shifted, out + written);
+                if (!JpegStuffing::HasFF(shifted)) {
+                    BigEndian::Write64(shifted, out + written);
                     written += 8;
                 } else {
                     for (int i = 56; i >= 0; i -= 8) {
