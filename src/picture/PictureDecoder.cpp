@@ -14,6 +14,7 @@
 #include "picture/inspect/PictureFormat.h"
 #include "picture/inspect/PictureSize.h"
 #include "picture/inspect/SvgReferences.h"
+#include "picture/rows/RowConversion.h"
 #include "picture/streams/DeviceInput.h"
 #include "picture/streams/JpegStreamDecoder.h"
 #include "picture/streams/PipelinedPngDecoder.h"
@@ -79,8 +80,15 @@ QImage Finished(QImage image) {
     image.setDevicePixelRatio(1);
     // Premultiplied first, in place where the layouts allow: shrinking a
     // picture that isn't would make a premultiplied full-size copy.
+    const bool storedPremultiplied =
+        image.pixelFormat().premultiplied() == QPixelFormat::Premultiplied;
     image.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return {};
+    // A file's premultiplied samples may lie above their alpha; the readers
+    // pass them on as they are.
+    if (storedPremultiplied)
+        for (int y = 0; y < image.height(); ++y)
+            RowConversion::HoldToAlpha(reinterpret_cast<QRgb*>(image.scanLine(y)), image.width());
     const QSize kept = PictureSize::Shrunk(image.size());
     if (kept != image.size())
         image = image.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

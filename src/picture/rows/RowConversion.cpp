@@ -1,5 +1,7 @@
 #include "RowConversion.h"
 
+#include <algorithm>
+
 #include <QRgba64>
 
 namespace RowConversion {
@@ -34,6 +36,15 @@ void Bits(const uchar* in, QRgb zero, QRgb one, QRgb* out, int width) {
 
 void Indexed8(const uchar* in, const QRgb* table, QRgb* out, int width) {
     for (int x = 0; x < width; ++x) out[x] = table[in[x]];
+}
+
+void HoldToAlpha(QRgb* pixels, int width) {
+    for (QRgb* end = pixels + width; pixels != end; ++pixels) {
+        const int alpha = qAlpha(*pixels);
+        if (alpha == 255) continue;
+        *pixels = qRgba(std::min(qRed(*pixels), alpha), std::min(qGreen(*pixels), alpha),
+                        std::min(qBlue(*pixels), alpha), alpha);
+    }
 }
 
 }  // namespace RowConversion

@@ -16,6 +16,9 @@ void Rgb48(const quint16* in, int stride, QRgb* out, int width);
 // Red, green, blue, then alpha at `alpha` (or none when negative), in
 // `stride` bytes a pixel; alpha as stored.
 void Rgb24(const uchar* in, int stride, int alpha, QRgb* out, int width);
+// Premultiplied pixels as a file stored them, each colour held to at most
+// its alpha: above it is no colour at all, and painting would overflow.
+void HoldToAlpha(QRgb* pixels, int width);
 // Grey, 8 or 16 bits, in `stride` samples a pixel; opaque.
 void Grey8(const uchar* in, int stride, QRgb* out, int width);
 void Grey16(const quint16* in, int stride, QRgb* out, int width);

@@ -196,6 +196,8 @@ void Convert(const Layout& layout, const uchar* in, QRgb* out, int width) {
             break;
         case Kind::Rgb8:
             RowConversion::Rgb24(in, layout.samples, layout.alpha, out, width);
+            if (layout.alphaKind == RowShrinker::Alpha::Premultiplied)
+                RowConversion::HoldToAlpha(out, width);
             break;
         case Kind::Rgb16:
             if (layout.alpha < 0) {
