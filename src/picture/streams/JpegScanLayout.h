@@ -6,6 +6,8 @@
 
 #include "JpegHuffmanTable.h"
 
+struct jpeg_decompress_struct;
+
 // The shape of a baseline JPEG's one scan, as its entropy-coded data is
 // laid out: the blocks of a minimum coded unit in order, with the
 // component and tables of each, and how many units make a row.
@@ -24,6 +26,11 @@ struct JpegScanLayout {
     // the picture's rows in one such step: where a picture can be cut.
     int unitRowsPerStep = 1;
     int pictureRowsPerStep = 8;
-    // DC tables first, then AC.
+    // Each table once, in the order the scan first uses them.
     std::vector<std::unique_ptr<JpegHuffmanTable>> tables;
+
+    // From a header libjpeg has read through the scan's start; false when
+    // the file is not one scan of Huffman-coded blocks without restart
+    // markers, or its tables are not whole.
+    static bool Read(const jpeg_decompress_struct& info, JpegScanLayout& layout);
 };

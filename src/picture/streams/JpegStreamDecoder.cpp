@@ -19,6 +19,7 @@
 #include "DeviceInput.h"
 #include "JpegEntropyScanner.h"
 #include "JpegScanLayout.h"
+#include "JpegSplitPoint.h"
 #include "JpegStreamSplicer.h"
 #include "PositionalFile.h"
 #include "RowRing.h"
@@ -266,103 +267,6 @@ bool ReadRows(j_decompress_ptr info, Errors* errors, const Source* source, RowSh
     return !source->ended;
 }
 
-// Builds the layout from a header libjpeg has read; false when the file is
-// not one this handles.
-bool MakeLayout(const jpeg_decompress_struct& info, JpegScanLayout& layout) {
-    if (info.progressive_mode || info.arith_code || info.data_precision != 8 ||
-        info.restart_interval != 0 || info.comps_in_scan != info.num_components ||
-        info.comps_in_scan < 1 || info.comps_in_scan > 4)
-        return false;
-    int maxH = 1, maxV = 1;
-    for (int c = 0; c < info.num_components; ++c) {
-        maxH = std::max(maxH, info.comp_info[c].h_samp_factor);
-        maxV = std::max(maxV, info.comp_info[c].v_samp_factor);
-    }
-    layout = {};
-    layout.components = info.comps_in_scan;
-    int tableIndex[2][4] = {{-1, -1, -1, -1}, {-1, -1, -1, -1}};
-    auto table = [&](bool dc, int number) -> int {
-        if (number < 0 || number > 3) return -1;
-        int& index = tableIndex[dc ? 0 : 1][number];
-        if (index >= 0) return index;
-        const JHUFF_TBL* source =
-            dc ? info.dc_huff_tbl_ptrs[number] : info.ac_huff_tbl_ptrs[number];
-        if (!source) return -1;
-        auto built = std::make_unique<JpegHuffmanTable>();
-        if (!built->Build(source->bits, source->huffval, dc)) return -1;
-        layout.tables.push_back(std::move(built));
-        return index = int(layout.tables.size()) - 1;
-    };
-    const jpeg_component_info* const* scan = info.cur_comp_info;
-    if (info.comps_in_scan == 1) {
-        const jpeg_component_info& c = *scan[0];
-        const int dc = table(true, c.dc_tbl_no), ac = table(false, c.ac_tbl_no);
-        if (dc < 0 || ac < 0) return false;
-        layout.blocks.push_back({0, dc, ac});
-        layout.unitsPerRow =
-            int((qint64(info.image_width) * c.h_samp_factor + 8 * maxH - 1) / (8 * maxH));
-        layout.unitRows =
-            int((qint64(info.image_height) * c.v_samp_factor + 8 * maxV - 1) / (8 * maxV));
-        layout.unitRowsPerStep = c.v_samp_factor;
-    } else {
-        for (int s = 0; s < info.comps_in_scan; ++s) {
-            const jpeg_component_info& c = *scan[s];
-            const int dc = table(true, c.dc_tbl_no), ac = table(false, c.ac_tbl_no);
-            if (dc < 0 || ac < 0) return false;
-            for (int i = 0; i < c.h_samp_factor * c.v_samp_factor; ++i)
-                layout.blocks.push_back({s, dc, ac});
-        }
-        layout.unitsPerRow = int((qint64(info.image_width) + 8 * maxH - 1) / (8 * maxH));
-        layout.unitRows = int((qint64(info.image_height) + 8 * maxV - 1) / (8 * maxV));
-        layout.unitRowsPerStep = 1;
-    }
-    if (layout.blocks.size() > 10) return false;
-    layout.pictureRowsPerStep = 8 * maxV;
-    return true;
-}
-
-// Where a picture decoded in two is cut: the upper part's decoder asks
-// before each row, the lower part's cuts once it knows where it can begin,
-// unless the upper part has got there first.
-class SplitPoint {
-public:
-    bool Next(int row) {
-        std::lock_guard lock(mutex_);
-        if (row >= end_) return false;
-        reached_ = row + 1;
-        return true;
-    }
-    bool Cut(int row) {
-        std::lock_guard lock(mutex_);
-        decided_ = true;
-        decision_.notify_all();
-        if (reached_ > row) return false;
-        end_ = row;
-        return true;
-    }
-    // The lower part's thread has cut, or won't.
-    void Decided() {
-        std::lock_guard lock(mutex_);
-        decided_ = true;
-        decision_.notify_all();
-    }
-    void AwaitDecision() {
-        std::unique_lock lock(mutex_);
-        decision_.wait(lock, [this] { return decided_; });
-    }
-    int End() {
-        std::lock_guard lock(mutex_);
-        return end_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable decision_;
-    int end_ = std::numeric_limits<int>::max();
-    int reached_ = 0;
-    bool decided_ = false;
-};
-
 // The lower part of a picture decoded in two, on a thread of its own: a pass
 // over the upper part's data to a row where it may begin, then libjpeg on
 // the rest as a file of its own, shrunk into the lower part of the picture.
@@ -382,7 +286,7 @@ public:
         QSize output;
     };
 
-    LowerPart(Plan plan, RowShrinker band, SplitPoint& split, PartsRead& parts)
+    LowerPart(Plan plan, RowShrinker band, JpegSplitPoint& split, PartsRead& parts)
         : plan_(std::move(plan)), band_(std::move(band)), split_(split), parts_(parts) {}
     ~LowerPart() { Stop(); }
 
@@ -477,7 +381,7 @@ private:
 
     Plan plan_;
     RowShrinker band_;
-    SplitPoint& split_;
+    JpegSplitPoint& split_;
     PartsRead& parts_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
@@ -490,7 +394,7 @@ private:
 // the ring. The jump target is set on this thread, which alone calls into
 // libjpeg meanwhile.
 bool MakeRows(j_decompress_ptr info, Errors* errors, const Source* source, RowRing* ring,
-              SplitPoint* split, bool awaitCut) {
+              JpegSplitPoint* split, bool awaitCut) {
     if (setjmp(errors->jump)) return false;
     jpeg_start_decompress(info);
     if (jpeg_has_multiple_scans(info) && source->ended) return false;
@@ -578,7 +482,7 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     // each thread reading the file at its own offsets.
     const PositionalFile file(device_);
     JpegScanLayout scan;
-    SplitPoint split;
+    JpegSplitPoint split;
     PartsRead parts;
     parts.progress = &progress;
     parts.size = file.Size();
@@ -586,7 +490,7 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
     const qint64 dataStart = DeviceInput::Position(device_) - qint64(info.src->bytes_in_buffer);
     if (file.IsValid() && !layout.multiScan && headerStart >= 0 && dataStart > headerStart &&
         dataStart - headerStart <= kMostHeaderBytes &&
-        file.Size() - dataStart >= split_.leastBytes && MakeLayout(info, scan)) {
+        file.Size() - dataStart >= split_.leastBytes && JpegScanLayout::Read(info, scan)) {
         LowerPart::Plan plan;
         plan.header.resize(dataStart - headerStart);
         if (file.ReadAt(headerStart, plan.header.data(), plan.header.size()) ==
@@ -608,7 +512,7 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
             if (!lower->Begin()) lower.reset();
         }
     }
-    SplitPoint* cut = lower ? &split : nullptr;
+    JpegSplitPoint* cut = lower ? &split : nullptr;
     const bool awaitCut = split_.upperWaits;
     if (!ring.Start([&info, &errors, &source, cut, awaitCut](RowRing& r) {
             return MakeRows(&info, &errors, source.get(), &r, cut, awaitCut);
