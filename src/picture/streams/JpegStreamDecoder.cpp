@@ -302,10 +302,9 @@ public:
             return false;
         }
     }
-    // Whether it cut the picture, and then whether it made every row, once
-    // it has finished.
+    // Whether it made every row after its cut, once it has finished; the
+    // split point says whether it cut.
     bool Finished() const { return finished_.load(std::memory_order_acquire); }
-    bool Cut() const { return cut_; }
     bool Succeeded() const { return succeeded_; }
     RowShrinker& Band() { return band_; }
     void Stop() {
@@ -337,7 +336,6 @@ private:
                                   plan_.pictureHeight - firstPictureRow, before);
         const int cutRow = steps * outputRowsPerStep;
         if (!splicer.IsValid() || !split_.Cut(cutRow)) return false;
-        cut_ = true;
         band_.StartAt(cutRow);
 
         Decompressor jpeg;
@@ -385,7 +383,6 @@ private:
     PartsRead& parts_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
-    bool cut_ = false;
     bool succeeded_ = false;
     std::thread thread_;
 };
@@ -535,7 +532,7 @@ StreamOutcome JpegStreamDecoder::Run(bool pipelined, ReadProgress::TWatcher watc
         progress.Tell();
     }
     lower->Wait();
-    if (lower->Cut() && lower->Succeeded() && shrinker.RowsIn() == split.End() &&
+    if (wasSplit_ && lower->Succeeded() && shrinker.RowsIn() == split.End() &&
         shrinker.Join(lower->Band())) {
         progress.Note(file.Size());
         progress.Tell();
