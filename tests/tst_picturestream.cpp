@@ -413,9 +413,26 @@ struct CutJpeg {
     int restartRows = 0;
     QSize size{301, 203};
     bool chart = false;  // the chart's rows instead of noise, for large sizes
+    double fillFrom = 1;  // 0xFF fill from this share of the data on, see WithFillBytes
     bool cut = true;
 };
 Q_DECLARE_METATYPE(CutJpeg)
+
+// libjpeg skips any number of 0xFF bytes before a marker and before the
+// zero of a stuffed 0xFF. No encoder writes them there, so they are put
+// into an encoder's file, from `from` of its entropy-coded data on.
+QByteArray WithFillBytes(const QByteArray& file, double from) {
+    const qsizetype scan = file.indexOf("\xFF\xDA");
+    if (scan < 0 || scan + 4 > file.size()) return {};
+    const qsizetype data = scan + 2 + (uchar(file[scan + 2]) << 8 | uchar(file[scan + 3]));
+    const auto first = data + qsizetype(from * double(file.size() - data));
+    QByteArray filled = file.first(first);
+    for (qsizetype at = first; at < file.size(); ++at) {
+        if (uchar(file[at]) == 0xFF) filled.append(3, char(0xFF));
+        filled.append(file[at]);
+    }
+    return filled;
+}
 
 bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
     JpegFileWriter writer;
@@ -426,8 +443,10 @@ bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
     writer.RestartRows = picture.restartRows;
     const int channels = picture.input == JCS_GRAYSCALE ? 1 : picture.input == JCS_CMYK ? 4 : 3;
     const int width = picture.size.width();
-    return writer.Write(path, picture.size,
-                        picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8));
+    if (!writer.Write(path, picture.size,
+                      picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8)))
+        return false;
+    return picture.fillFrom >= 1 || WriteBytes(path, WithFillBytes(ReadAll(path), picture.fillFrom));
 }
 
 // A decoder that cuts any picture it can, at the given share of its data,
@@ -711,6 +730,8 @@ private slots:
             {"grey", {.input = JCS_GRAYSCALE}},
             {"CMYK", {.input = JCS_CMYK}},
             {"optimized tables", {.optimizedTables = true}},
+            // The scanner stops at fill, so a file with it early isn't cut.
+            {"fill bytes", {.fillFrom = 0, .cut = false}},
             {"one pixel over whole units", {.size = QSize(33, 97)}},
             {"tall, shrunk", {.size = QSize(200, 17000), .chart = true}},
             {"wide, shrunk", {.size = QSize(10001, 300), .chart = true}},
@@ -737,25 +758,30 @@ private slots:
         QCOMPARE(cut.mostTold, QFileInfo(file).size());
     }
 
-    // A file cut short, or spoilt, after the cut: never a picture, no
-    // thread left behind, and the decoder on one thread says what is wrong.
+    // A file cut short, or spoilt, after the cut, or with data there that
+    // libjpeg reads its own way: never a picture from the two parts, and no
+    // thread left behind; the decoder on one thread decides, and says what
+    // is wrong.
     void cutInTwoStopsCleanly_data() {
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("whole");  // whether one decoder makes a picture
         const QString file = dir_.filePath("whole.jpg");
         QVERIFY(WriteCutJpeg({.size = QSize(400, 600)}, file));
         const QByteArray whole = ReadAll(file);
-        QTest::newRow("cut short at 0.8") << whole.first(whole.size() * 8 / 10);
-        QTest::newRow("no end marker") << whole.first(whole.size() - 2);
+        QTest::newRow("cut short at 0.8") << whole.first(whole.size() * 8 / 10) << false;
+        QTest::newRow("no end marker") << whole.first(whole.size() - 2) << false;
         QByteArray marker = whole;
         marker[marker.size() * 8 / 10] = char(0xFF);
         marker[marker.size() * 8 / 10 + 1] = char(0xD9);
-        QTest::newRow("an end marker at 0.8") << marker;
+        QTest::newRow("an end marker at 0.8") << marker << false;
+        QTest::newRow("fill before stuffed bytes from 0.8") << WithFillBytes(whole, 0.8) << true;
     }
     void cutInTwoStopsCleanly() {
         QFETCH(QByteArray, bytes);
+        QFETCH(bool, whole);
         const QString file = dir_.filePath("stopped.jpg");
         QVERIFY(WriteBytes(file, bytes));
-        QCOMPARE(Streamed(file).status, DecodeOutcome::Failed);
+        QCOMPARE(Streamed(file).status, whole ? DecodeOutcome::Decoded : DecodeOutcome::Failed);
         const int threads = ThreadCount();
         const Cut cut = DecodeCut(file, 0.5);
         QVERIFY(cut.wasSplit);

@@ -249,7 +249,20 @@ size_t JpegStreamSplicer::Shift(uint8_t* out, size_t capacity) {
             inputAt_ = inputEnd_;
             finish(Phase::Done);
             break;
+        } else if (bytes[1] == 0xFF) {
+            // Fill, which a marker may have before it.
+            ++inputAt_;
+            afterFill_ = true;
         } else if (bytes[1] == 0) {
+            if (afterFill_) {
+                // Fill before a stuffed 0xFF: libjpeg reads that its own way,
+                // not always as the one 0xFF it stands for, so the new file
+                // ends here; its decoder fails, and the whole file is decoded
+                // again on one thread.
+                endedEarly_ = true;
+                phase_ = Phase::Done;
+                break;
+            }
             inputAt_ += 2;
             put(0xFF);
         } else {

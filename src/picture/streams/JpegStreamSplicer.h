@@ -30,8 +30,8 @@ public:
     // The next bytes of the new file, up to `capacity` (at least 64): the
     // count written, 0 once the file's bytes are all out.
     size_t Next(uint8_t* out, size_t capacity);
-    // Whether the file ended inside the entropy-coded data, with no marker
-    // after it: a file cut short.
+    // Whether the new file ended inside the entropy-coded data, with no
+    // marker after it: a file cut short, or data the splice can't carry.
     bool EndedEarly() const { return endedEarly_; }
     // How far into the file the new one has been read.
     qint64 Position() const { return in_; }
@@ -49,6 +49,7 @@ private:
     const JpegScanLayout& layout_;
     bool valid_ = false;
     bool endedEarly_ = false;
+    bool afterFill_ = false;  // the last byte moved on was 0xFF fill
     Phase phase_ = Phase::Head;
     // What goes out before the shifted data: the header, the first unit
     // written again, and the bits of the file up to a whole byte.
