@@ -412,7 +412,7 @@ struct CutJpeg {
     bool progressive = false;
     int restartRows = 0;
     QSize size{301, 203};
-    bool chart = false;  // the chart's rows instead of noise, for large sizes
+    bool chart = false;   // the chart's rows instead of noise, for large sizes
     double fillFrom = 1;  // 0xFF fill from this share of the data on, see WithFillBytes
     bool cut = true;
 };
@@ -446,7 +446,8 @@ bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
     if (!writer.Write(path, picture.size,
                       picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8)))
         return false;
-    return picture.fillFrom >= 1 || WriteBytes(path, WithFillBytes(ReadAll(path), picture.fillFrom));
+    return picture.fillFrom >= 1 ||
+           WriteBytes(path, WithFillBytes(ReadAll(path), picture.fillFrom));
 }
 
 // A decoder that cuts any picture it can, at the given share of its data,

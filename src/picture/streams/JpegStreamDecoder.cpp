@@ -346,7 +346,7 @@ private:
         source->parts = &parts_;
         jpeg.info.src = &source->manager;
         std::vector<JSAMPLE> scratch(size_t(plan_.output.width()) * 4);
-        return Rows(&jpeg.info, &jpeg.errors, source.get(), outputRowsPerStep, scratch.data());
+        return Rows(&jpeg.info, &jpeg.errors, source.get(), 2 * outputRowsPerStep, scratch.data());
     }
 
     // libjpeg's part; the jump target is set here, on this thread.
@@ -358,7 +358,8 @@ private:
         info->scale_num = plan_.scale;
         info->scale_denom = 8;
         jpeg_start_decompress(info);
-        // The first step only gave the rows below it what they see above.
+        // The splicer's own step, then the found one, which only gives the
+        // rows below it what they see above.
         if (int(info->output_width) != plan_.output.width() ||
             int(info->output_height) != plan_.output.height() - band_.RowsIn() + skipped)
             return false;

@@ -1,6 +1,10 @@
 #include "JpegStreamSplicer.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+#include <optional>
 
 #include "JpegStuffing.h"
 #include "PositionalFile.h"
@@ -9,62 +13,10 @@
 namespace {
 
 constexpr size_t kInput = size_t(256) << 10;
-// A unit of ten blocks of 64 symbols of at most 31 bits each, and more.
-constexpr qint64 kFirstUnitBytes = 8 << 10;
 
 inline uint32_t Mask(int bits) {
     return (uint32_t(1) << bits) - 1;
 }
-
-// The entropy-coded bits of a stretch of the file, stuffed bytes taken out.
-class BitSource {
-public:
-    BitSource(std::vector<uint8_t> bytes, int bit) : bytes_(std::move(bytes)), bit_(bit) {}
-
-    // The next 32 bits, left-aligned: a code and its magnitude bits; false
-    // when a marker or the end comes first among them.
-    bool Peek(uint64_t& bits) const {
-        bits = 0;
-        size_t at = at_;
-        for (int have = 0; have < bit_ + 32; have += 8) {
-            if (at >= bytes_.size()) return false;
-            const uint8_t byte = bytes_[at];
-            if (byte == 0xFF) {
-                if (at + 1 >= bytes_.size() || bytes_[at + 1] != 0) return false;
-                at += 2;
-            } else {
-                at += 1;
-            }
-            bits |= uint64_t(byte) << (56 - have);
-        }
-        bits <<= bit_;
-        return true;
-    }
-    uint32_t Take(int count) {
-        uint32_t value = 0;
-        for (int i = 0; i < count; ++i) {
-            if (at_ >= bytes_.size()) {
-                failed_ = true;
-                return 0;
-            }
-            value = value << 1 | uint32_t(bytes_[at_] >> (7 - bit_) & 1);
-            if (++bit_ == 8) {
-                bit_ = 0;
-                at_ += bytes_[at_] == 0xFF ? 2 : 1;
-            }
-        }
-        return value;
-    }
-    bool Failed() const { return failed_; }
-    bool Aligned() const { return bit_ == 0; }
-    size_t Offset() const { return at_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-    size_t at_ = 0;
-    int bit_ = 0;
-    bool failed_ = false;
-};
 
 // Where the frame's height is in the markers, or 0.
 size_t HeightAt(const QByteArray& header) {
@@ -86,6 +38,91 @@ size_t HeightAt(const QByteArray& header) {
     return 0;
 }
 
+// A DC difference as JPEG writes it: the size its code stands for, then
+// that many bits; size -1 for one too large to write.
+struct Difference {
+    int size = 0;
+    uint32_t bits = 0;
+};
+
+Difference Written(int64_t value) {
+    const auto magnitude = uint64_t(value < 0 ? -value : value);
+    const int size = int(std::bit_width(magnitude));
+    if (size > 15) return {-1, 0};
+    return {size, uint32_t(value < 0 ? value - 1 : value) & Mask(size)};
+}
+
+// An AC coefficient put into a block of the made-up step before its end of
+// block, to make the step longer.
+struct Coefficient {
+    int table = 0;
+    uint8_t symbol = 0;  // run << 4 | size, size at least 1
+    size_t block = 0;    // counted through the step
+};
+
+// Coefficients that make a step `bits` longer, modulo a byte, the fewest
+// there are; none when no symbol of the AC tables can.
+std::optional<std::vector<Coefficient>> Lengthening(const JpegScanLayout& layout, int bits) {
+    // For each table and length modulo 8, the symbol with the shortest
+    // run, which a block has most room for.
+    struct Option {
+        int table = -1;
+        uint8_t symbol = 0;
+    };
+    std::array<Option, 8> options{};
+    for (const JpegScanLayout::Block& block : layout.blocks) {
+        const JpegHuffmanTable& ac = *layout.tables[size_t(block.ac)];
+        for (int symbol = 1; symbol < 256; ++symbol) {
+            const int size = symbol & 15;
+            if (size == 0 || ac.CodeLength(symbol) == 0) continue;
+            Option& option = options[size_t((ac.CodeLength(symbol) + size) % 8)];
+            if (option.table < 0 || (symbol >> 4) < (option.symbol >> 4))
+                option = {block.ac, uint8_t(symbol)};
+        }
+    }
+    // The lengths modulo 8 as the nodes of a graph, searched breadth first.
+    std::array<int, 8> from;
+    std::array<Option, 8> by{};
+    from.fill(-1);
+    from[0] = 0;
+    std::array<int, 8> queue{0};
+    for (size_t head = 0, tail = 1; head < tail; ++head) {
+        const int at = queue[head];
+        for (int length = 1; length < 8; ++length) {
+            const int next = (at + length) % 8;
+            if (options[size_t(length)].table < 0 || from[size_t(next)] >= 0) continue;
+            from[size_t(next)] = at;
+            by[size_t(next)] = options[size_t(length)];
+            queue[tail++] = next;
+        }
+    }
+    if (from[size_t(bits)] < 0) return std::nullopt;
+    std::vector<Coefficient> coefficients;
+    for (int at = bits; at != 0; at = from[size_t(at)])
+        coefficients.push_back({by[size_t(at)].table, by[size_t(at)].symbol});
+    return coefficients;
+}
+
+// Gives each coefficient a block of the step, one with its table and room
+// for its run; false when there aren't blocks enough.
+bool Place(std::vector<Coefficient>& coefficients, const JpegScanLayout& layout, size_t blocks) {
+    size_t placed = 0;
+    for (size_t block = 0; block < blocks && placed < coefficients.size(); ++block) {
+        const int table = layout.blocks[block % layout.blocks.size()].ac;
+        int k = 1;
+        for (size_t i = placed; i < coefficients.size(); ++i) {
+            Coefficient& coefficient = coefficients[i];
+            const int next = k + (coefficient.symbol >> 4) + 1;
+            // Short of the last coefficient, so that an end of block follows.
+            if (coefficient.table != table || next > 63) continue;
+            coefficient.block = block;
+            std::swap(coefficient, coefficients[placed++]);
+            k = next;
+        }
+    }
+    return placed == coefficients.size();
+}
+
 }  // namespace
 
 JpegStreamSplicer::JpegStreamSplicer(const PositionalFile& file, const JpegScanLayout& layout,
@@ -93,11 +130,12 @@ JpegStreamSplicer::JpegStreamSplicer(const PositionalFile& file, const JpegScanL
                                      const JpegEntropyScanner::Place& start)
     : file_(file), layout_(layout), input_(kInput + 16) {
     const size_t height = HeightAt(header);
-    if (height == 0 || pictureRows < 1 || pictureRows > 0xFFFF) return;
-    header[qsizetype(height)] = char(pictureRows >> 8);
-    header[qsizetype(height) + 1] = char(pictureRows & 0xFF);
+    const int rows = pictureRows + layout.pictureRowsPerStep;
+    if (height == 0 || pictureRows < 1 || rows > 0xFFFF) return;
+    header[qsizetype(height)] = char(rows >> 8);
+    header[qsizetype(height) + 1] = char(rows & 0xFF);
     head_.assign(header.constBegin(), header.constEnd());
-    valid_ = WriteFirstUnit(start);
+    valid_ = WriteStep(start) && JoinFile(start);
 }
 
 void JpegStreamSplicer::Put(uint32_t bits, int count) {
@@ -112,68 +150,62 @@ void JpegStreamSplicer::Put(uint32_t bits, int count) {
     pending_ &= Mask(pendingCount_);
 }
 
-bool JpegStreamSplicer::WriteFirstUnit(const JpegEntropyScanner::Place& start) {
-    std::vector<uint8_t> bytes(static_cast<size_t>(kFirstUnitBytes));
-    const qint64 read = file_.ReadAt(start.offset, bytes.data(), kFirstUnitBytes);
-    if (read <= 0) return false;
-    bytes.resize(size_t(read));
-    BitSource source(std::move(bytes), start.bit);
-    bool seen[4] = {false, false, false, false};
-    // Copies one symbol as it stands; its magnitude bits in `magnitude`.
-    auto copy = [&](const JpegHuffmanTable& table, int& symbol) {
-        uint64_t bits = 0;
-        if (!source.Peek(bits)) return false;
-        int length = 0;
-        symbol = table.Decode(bits, length);
-        if (!length) return false;
-        Put(source.Take(length), length);
+bool JpegStreamSplicer::WriteStep(const JpegEntropyScanner::Place& start) {
+    // Each component's first block has the predictor for its DC value, the
+    // rest the same value again; every block ends at once, bar a few that
+    // have a coefficient for the length.
+    std::array<Difference, 4> first{};
+    for (size_t c = 0; c < first.size(); ++c) {
+        first[c] = Written(start.predictors[c]);
+        if (first[c].size < 0) return false;
+    }
+    const size_t perUnit = layout_.blocks.size();
+    const size_t blocks = size_t(layout_.unitsPerRow) * size_t(layout_.unitRowsPerStep) * perUnit;
+    auto write = [&](auto&& put, const std::vector<Coefficient>& coefficients) {
+        std::array<bool, 4> seen{};
+        auto coefficient = coefficients.begin();
+        for (size_t block = 0; block < blocks; ++block) {
+            const JpegScanLayout::Block& kind = layout_.blocks[block % perUnit];
+            const JpegHuffmanTable& dc = *layout_.tables[size_t(kind.dc)];
+            const JpegHuffmanTable& ac = *layout_.tables[size_t(kind.ac)];
+            const size_t component = size_t(kind.component);
+            const Difference difference = seen[component] ? Difference{} : first[component];
+            seen[component] = true;
+            if (!dc.CodeLength(difference.size)) return false;
+            put(dc.Code(difference.size), dc.CodeLength(difference.size));
+            put(difference.bits, difference.size);
+            for (; coefficient != coefficients.end() && coefficient->block == block;
+                 ++coefficient) {
+                const int size = coefficient->symbol & 15;
+                put(ac.Code(coefficient->symbol), ac.CodeLength(coefficient->symbol));
+                put(uint32_t(1) << (size - 1), size);
+            }
+            if (!ac.CodeLength(0)) return false;
+            put(ac.Code(0), ac.CodeLength(0));
+        }
         return true;
     };
-    for (const JpegScanLayout::Block& block : layout_.blocks) {
-        const JpegHuffmanTable& dc = *layout_.tables[size_t(block.dc)];
-        uint64_t bits = 0;
-        if (!source.Peek(bits)) return false;
-        int length = 0;
-        const int size = dc.Decode(bits, length);
-        if (!length) return false;
-        const uint32_t code = source.Take(length);
-        const uint32_t value = source.Take(size);
-        bool& first = seen[block.component];
-        if (first) {
-            Put(code, length);
-            Put(value, size);
-        } else {
-            first = true;
-            // The DC value itself, the difference from a predictor of zero.
-            const int64_t difference = size == 0 ? 0
-                                       : value < (1u << (size - 1))
-                                           ? int64_t(value) - int64_t(Mask(size))
-                                           : int64_t(value);
-            const int64_t dcValue = start.predictors[size_t(block.component)] + difference;
-            const uint64_t magnitude = uint64_t(dcValue < 0 ? -dcValue : dcValue);
-            const int newSize = magnitude ? 64 - __builtin_clzll(magnitude) : 0;
-            if (newSize > 15 || dc.CodeLength(newSize) == 0) return false;
-            Put(dc.Code(newSize), dc.CodeLength(newSize));
-            Put(uint32_t(dcValue < 0 ? dcValue - 1 : dcValue), newSize);
-        }
-        const JpegHuffmanTable& ac = *layout_.tables[size_t(block.ac)];
-        for (int k = 1; k < 64;) {
-            int symbol = 0;
-            if (!copy(ac, symbol)) return false;
-            const int magnitude = symbol & 15, run = symbol >> 4;
-            Put(source.Take(magnitude), magnitude);
-            if (magnitude)
-                k += run + 1;
-            else if (run == 15)
-                k += 16;
-            else
-                break;
-        }
-    }
-    while (!source.Aligned()) Put(source.Take(1), 1);
-    if (source.Failed()) return false;
-    in_ = start.offset + qint64(source.Offset());
-    return true;
+    uint64_t length = 0;
+    if (!write([&length](uint32_t, int count) { length += uint64_t(count); }, {})) return false;
+    // As long as puts the row's first bit where it is in its byte.
+    auto coefficients = Lengthening(layout_, int((uint64_t(start.bit) + 8 - length % 8) % 8));
+    if (!coefficients || !Place(*coefficients, layout_, blocks)) return false;
+    std::sort(coefficients->begin(), coefficients->end(),
+              [](const Coefficient& a, const Coefficient& b) { return a.block < b.block; });
+    return write([this](uint32_t bits, int count) { Put(bits, count); }, *coefficients) &&
+           pendingCount_ == start.bit;
+}
+
+bool JpegStreamSplicer::JoinFile(const JpegEntropyScanner::Place& start) {
+    in_ = start.offset;
+    if (pendingCount_ == 0) return true;
+    // The step's last bits and the rest of the row's first byte make one.
+    uint8_t bytes[2] = {};
+    if (file_.ReadAt(start.offset, bytes, 2) != 2) return false;
+    Put(bytes[0], 8 - pendingCount_);
+    // A stuffed 0xFF's zero goes with it.
+    in_ += bytes[0] == 0xFF ? 2 : 1;
+    return bytes[0] != 0xFF || bytes[1] == 0;
 }
 
 bool JpegStreamSplicer::Refill() {
@@ -188,89 +220,44 @@ bool JpegStreamSplicer::Refill() {
     return true;
 }
 
-size_t JpegStreamSplicer::Shift(uint8_t* out, size_t capacity) {
+size_t JpegStreamSplicer::Copy(uint8_t* out, size_t capacity) {
     size_t written = 0;
-    auto put = [&](uint8_t byte) {
-        const uint32_t bits = pending_ << 8 | byte;
-        const uint8_t shifted = uint8_t(bits >> pendingCount_);
-        pending_ = bits & Mask(pendingCount_);
-        out[written++] = shifted;
-        if (shifted == 0xFF) out[written++] = 0;
-    };
-    // The last bits padded with ones to a whole byte, as an encoder ends
-    // its data.
-    auto finish = [&](Phase next) {
-        if (pendingCount_ > 0) {
-            const uint8_t byte = uint8_t(pending_ << (8 - pendingCount_) | Mask(8 - pendingCount_));
-            out[written++] = byte;
-            if (byte == 0xFF) out[written++] = 0;
-            pendingCount_ = 0;
-        }
-        phase_ = next;
-    };
-    while (written + 24 <= capacity) {
+    while (written + 8 <= capacity) {
         if (inputEnd_ - inputAt_ < 9) Refill();
         const size_t left = inputEnd_ - inputAt_;
         if (left == 0) {
-            endedEarly_ = true;
-            finish(Phase::Done);
+            phase_ = Phase::Done;
             break;
         }
         const uint8_t* bytes = input_.data() + inputAt_;
-        if (left >= 8) {
-            const uint64_t word = BigEndian::Read64(bytes);
-            if (!JpegStuffing::HasFF(word)) {
-                // Eight bytes without a stuffed one: moved on as one word.
-                const uint64_t shifted =
-                    pendingCount_
-                        ? uint64_t(pending_) << (64 - pendingCount_) | word >> pendingCount_
-                        : word;
-                pending_ = uint32_t(word) & Mask(pendingCount_);
-                inputAt_ += 8;
-                if (!JpegStuffing::HasFF(shifted)) {
-                    BigEndian::Write64(shifted, out + written);
-                    written += 8;
-                } else {
-                    for (int i = 56; i >= 0; i -= 8) {
-                        const uint8_t byte = uint8_t(shifted >> i);
-                        out[written++] = byte;
-                        if (byte == 0xFF) out[written++] = 0;
-                    }
-                }
-                continue;
-            }
+        if (left >= 8 && !JpegStuffing::HasFF(BigEndian::Read64(bytes))) [[likely]] {
+            std::memcpy(out + written, bytes, 8);
+            written += 8;
+            inputAt_ += 8;
+            continue;
         }
-        if (bytes[0] != 0xFF) {
-            ++inputAt_;
-            put(bytes[0]);
-        } else if (left < 2) {
-            // The file ends between a 0xFF and what it meant.
-            endedEarly_ = true;
-            inputAt_ = inputEnd_;
-            finish(Phase::Done);
-            break;
-        } else if (bytes[1] == 0xFF) {
-            // Fill, which a marker may have before it.
-            ++inputAt_;
-            afterFill_ = true;
-        } else if (bytes[1] == 0) {
-            if (afterFill_) {
-                // Fill before a stuffed 0xFF: libjpeg reads that its own way,
-                // not always as the one 0xFF it stands for, so the new file
-                // ends here; its decoder fails, and the whole file is decoded
-                // again on one thread.
-                endedEarly_ = true;
-                phase_ = Phase::Done;
+        size_t take = 1;
+        if (bytes[0] == 0xFF && left >= 2) {
+            if (bytes[1] == 0) {
+                if (afterFill_) {
+                    // Fill before a stuffed 0xFF: libjpeg reads that its own
+                    // way, not always as the one 0xFF it stands for, so the
+                    // new file ends here; its decoder fails, and the whole
+                    // file is decoded again on one thread.
+                    phase_ = Phase::Done;
+                    break;
+                }
+                take = 2;
+            } else if (bytes[1] != 0xFF) {
+                // A marker ends the data; the rest follows as it is.
+                phase_ = Phase::Tail;
                 break;
             }
-            inputAt_ += 2;
-            put(0xFF);
-        } else {
-            // A marker ends the data; it and the rest of the file follow as
-            // they are.
-            finish(Phase::Tail);
-            break;
         }
+        afterFill_ = bytes[0] == 0xFF && take == 1;
+        std::memcpy(out + written, bytes, take);
+        written += take;
+        inputAt_ += take;
     }
     return written;
 }
@@ -284,7 +271,7 @@ size_t JpegStreamSplicer::Next(uint8_t* out, size_t capacity) {
         if (count > 0) return count;
     }
     if (phase_ == Phase::Data) {
-        const size_t count = Shift(out, capacity);
+        const size_t count = Copy(out, capacity);
         if (count > 0 || phase_ == Phase::Data) return count;
     }
     if (phase_ == Phase::Tail) {
