@@ -149,7 +149,7 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                 if (!top()) return false;
                 const JpegHuffmanTable& dc = *tables[size_t(block.dc)];
                 int length = 0, size = 0;
-                if (const JpegHuffmanTable::Entry& entry = dc.Look(bits); entry.length) {
+                if (const JpegHuffmanTable::Symbol& entry = dc.Look(bits); entry.length) {
                     length = entry.length;
                     size = entry.symbol;
                 } else {
@@ -158,13 +158,15 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                 }
                 bits <<= length;
                 count -= length;
-                if (size) {
-                    const uint32_t value = uint32_t(bits >> (64 - size));
+                {
+                    // Without a branch: a difference's sign is as likely as
+                    // not. A size of 0 reads no bits and adds nothing.
+                    const auto value = int64_t((bits >> 1) >> (63 - size));
+                    const int64_t half = (int64_t(1) << size) >> 1;
+                    predictors[size_t(block.component)] +=
+                        value + (((value - half) >> 63) & ((int64_t(-1) << size) + 1));
                     bits <<= size;
                     count -= size;
-                    predictors[size_t(block.component)] +=
-                        value < (1u << (size - 1)) ? int64_t(value) - int64_t((1u << size) - 1)
-                                                   : int64_t(value);
                 }
                 const JpegHuffmanTable& ac = *tables[size_t(block.ac)];
                 // After a refill at least 56 bits: four lookups of at most
@@ -173,26 +175,27 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                 static_assert(4 * JpegHuffmanTable::kLookahead <= 56 - 11);
                 for (int k = 1, lookups = 0;; ++lookups) {
                     if ((lookups & 3) == 0 && !top()) return false;
-                    const JpegHuffmanTable::Entry& entry = ac.Look(bits);
-                    int used = entry.total, advance = entry.advance;
-                    if (used) [[likely]] {
-                        // Two symbols at once, unless the first ends the
-                        // block by filling it.
-                        const bool pair = k + advance < 64;
-                        used = pair ? entry.pairTotal : used;
-                        advance = pair ? entry.pairAdvance : advance;
-                    } else {
-                        if ((lookups & 3) != 0 && !top()) return false;
-                        lookups = 3;
-                        length = entry.length;
-                        int symbol = entry.symbol;
-                        if (!length) {
-                            symbol = ac.Decode(bits, length);
-                            if (!length) return false;
+                    const JpegHuffmanTable::Skip& skip = ac.LookSkip(bits);
+                    int used = skip.pairTotal, advance = skip.pairAdvance;
+                    if (k + skip.advance >= 64 || !skip.total) [[unlikely]] {
+                        // The first symbol ends the block by filling it, or
+                        // doesn't fit: one symbol alone.
+                        used = skip.total;
+                        advance = skip.advance;
+                        if (!used) {
+                            if ((lookups & 3) != 0 && !top()) return false;
+                            lookups = 3;
+                            const JpegHuffmanTable::Symbol& code = ac.Look(bits);
+                            length = code.length;
+                            int symbol = code.symbol;
+                            if (!length) {
+                                symbol = ac.Decode(bits, length);
+                                if (!length) return false;
+                            }
+                            const int magnitude = symbol & 15, run = symbol >> 4;
+                            used = length + magnitude;
+                            advance = magnitude ? run + 1 : run == 15 ? 16 : 0;
                         }
-                        const int magnitude = symbol & 15, run = symbol >> 4;
-                        used = length + magnitude;
-                        advance = magnitude ? run + 1 : run == 15 ? 16 : 0;
                     }
                     bits <<= used;
                     count -= used;

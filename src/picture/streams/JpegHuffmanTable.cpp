@@ -23,6 +23,7 @@ bool JpegHuffmanTable::Build(const uint8_t counts[17], const uint8_t symbols[256
     maxCode_.fill(-1);
     offset_.fill(0);
     codeLength_.fill(0);
+    skips_.fill({});
     lookup_.fill({});
     for (int p = 0, length = 1; length <= 16; ++length) {
         if (counts[length] == 0) continue;
@@ -44,29 +45,31 @@ bool JpegHuffmanTable::Build(const uint8_t counts[17], const uint8_t symbols[256
         const int length = sizes[size_t(p)];
         if (length > kLookahead) continue;
         const int run = symbol >> 4, magnitude = symbol & 15;
-        Entry entry;
-        entry.length = uint8_t(length);
-        entry.symbol = symbol;
-        if (length + magnitude <= kLookahead) entry.total = uint8_t(length + magnitude);
+        const Symbol entry{uint8_t(length), symbol};
+        Skip skip;
+        if (length + magnitude <= kLookahead) skip.total = uint8_t(length + magnitude);
         // What the coefficient loop does with the symbol: a magnitude takes
         // the run and one coefficient, sixteen zeros take sixteen, anything
         // else ends the block.
-        entry.advance = uint8_t(magnitude ? run + 1 : run == 15 ? 16 : 0);
-        entry.pairTotal = entry.total;
-        entry.pairAdvance = entry.advance;
+        skip.advance = uint8_t(magnitude ? run + 1 : run == 15 ? 16 : 0);
+        skip.pairTotal = skip.total;
+        skip.pairAdvance = skip.advance;
         const int spare = kLookahead - length;
         const uint32_t first = codes[size_t(p)] << spare;
-        for (uint32_t i = 0; i < (uint32_t(1) << spare); ++i) lookup_[first + i] = entry;
+        for (uint32_t i = 0; i < (uint32_t(1) << spare); ++i) {
+            lookup_[first + i] = entry;
+            skips_[first + i] = skip;
+        }
     }
     if (dc) return true;
     // A second symbol fits when its code and magnitude lie in the bits the
     // first leaves.
     constexpr uint32_t kMask = (uint32_t(1) << kLookahead) - 1;
     for (uint32_t i = 0; i <= kMask; ++i) {
-        Entry& entry = lookup_[i];
+        Skip& entry = skips_[i];
         if (!entry.total || !entry.advance || entry.total >= kLookahead) continue;
         // Only the single symbols' fields are read, which this doesn't change.
-        const Entry& next = lookup_[(i << entry.total) & kMask];
+        const Skip& next = skips_[(i << entry.total) & kMask];
         if (!next.total || next.total > kLookahead - entry.total) continue;
         entry.pairTotal = uint8_t(entry.total + next.total);
         entry.pairAdvance = next.advance ? uint8_t(entry.advance + next.advance) : 0;

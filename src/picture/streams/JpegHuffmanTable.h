@@ -16,17 +16,22 @@ class JpegHuffmanTable {
 public:
     static constexpr int kLookahead = 11;
 
-    // What the next kLookahead bits say. `length` 0: the code is longer,
-    // and Decode must be asked.
-    struct Entry {
-        uint8_t length = 0;   // bits of the code alone
-        uint8_t symbol = 0;   // the decoded symbol: run << 4 | size
-        uint8_t total = 0;    // code and magnitude bits, when both fit, else 0
+    // What the next kLookahead bits say of the symbol at their front, for
+    // passing over it: four bytes, so that a lookup is one load. `total` 0:
+    // its code and magnitude don't both fit, and Look must be asked.
+    struct Skip {
+        uint8_t total = 0;    // code and magnitude bits
         uint8_t advance = 0;  // for AC: coefficients passed; 0 for end of block
         // The same for this symbol and the next, when both fit and this one
         // doesn't end the block; the same as for this one alone when not.
         uint8_t pairTotal = 0;
         uint8_t pairAdvance = 0;
+    };
+    // The symbol's code alone. `length` 0: the code is longer, and Decode
+    // must be asked.
+    struct Symbol {
+        uint8_t length = 0;  // bits of the code
+        uint8_t symbol = 0;  // run << 4 | size
     };
 
     // `counts[l]` codes of length l (1..16, counts[0] unused) and `symbols`
@@ -34,7 +39,10 @@ public:
     // decoder takes it (the same checks), or a DC symbol is over 15.
     bool Build(const uint8_t counts[17], const uint8_t symbols[256], bool dc);
 
-    const Entry& Look(uint64_t leftAligned) const {
+    const Skip& LookSkip(uint64_t leftAligned) const {
+        return skips_[leftAligned >> (64 - kLookahead)];
+    }
+    const Symbol& Look(uint64_t leftAligned) const {
         return lookup_[leftAligned >> (64 - kLookahead)];
     }
     // Decodes the symbol at the front of `leftAligned` (at least 16 valid
@@ -47,7 +55,8 @@ public:
     uint32_t Code(int symbol) const { return code_[symbol & 0xFF]; }
 
 private:
-    std::array<Entry, std::size_t(1) << kLookahead> lookup_{};
+    std::array<Skip, std::size_t(1) << kLookahead> skips_{};
+    std::array<Symbol, std::size_t(1) << kLookahead> lookup_{};
     // The largest code of each length, -1 where none, and what turns a code
     // of that length into an index of symbols_.
     std::array<int32_t, 18> maxCode_{};

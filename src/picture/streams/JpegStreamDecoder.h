@@ -21,13 +21,14 @@ class QIODevice;
 // the same either way.
 class JpegStreamDecoder {
 public:
-    // Where a picture is cut: passing over data costs about 0.6 x decoding
-    // it, so the upper part takes the larger share and the two threads end
-    // together. Pictures with less entropy-coded data than `leastBytes` are
-    // not cut: one thread would be done before the other had begun.
+    // Where a picture is cut: passing over data costs about half as much as
+    // decoding it, so the upper part takes the larger share and the two
+    // threads end together (with the shrinking on the decoding thread). Pictures with less
+    // entropy-coded data than `leastBytes` are not cut: one thread would be done before the other
+    // had begun.
     struct Split {
         qint64 leastBytes = qint64(4) << 20;
-        double upperShare = 0.75;
+        double upperShare = 0.7;
         // The upper part waits to begin until the lower part has cut, or
         // found it can't: the cut whatever the timing, as tests want it.
         bool upperWaits = false;
