@@ -176,30 +176,25 @@ bool JpegEntropyScanner::Find(qint64 offset, Place& before, Place& at,
                 for (int k = 1, lookups = 0;; ++lookups) {
                     if ((lookups & 3) == 0 && !top()) return false;
                     const JpegHuffmanTable::Skip& skip = ac.LookSkip(bits);
-                    int used = skip.pairTotal, advance = skip.pairAdvance;
-                    if (k + skip.advance >= 64 || !skip.total) [[unlikely]] {
-                        // The first symbol ends the block by filling it, or
-                        // doesn't fit: one symbol alone.
-                        used = skip.total;
-                        advance = skip.advance;
-                        if (!used) {
-                            if ((lookups & 3) != 0 && !top()) return false;
-                            lookups = 3;
-                            const JpegHuffmanTable::Symbol& code = ac.Look(bits);
-                            length = code.length;
-                            int symbol = code.symbol;
-                            if (!length) {
-                                symbol = ac.Decode(bits, length);
-                                if (!length) return false;
-                            }
-                            const int magnitude = symbol & 15, run = symbol >> 4;
-                            used = length + magnitude;
-                            advance = magnitude ? run + 1 : run == 15 ? 16 : 0;
+                    int used = skip.total, advance = skip.advance;
+                    if (k + skip.reach > 64) [[unlikely]] {
+                        // The symbols would run past the block's end, or not
+                        // even the first fits: one symbol alone.
+                        if ((lookups & 3) != 0 && !top()) return false;
+                        lookups = 3;
+                        const JpegHuffmanTable::Symbol& code = ac.Look(bits);
+                        length = code.length;
+                        int symbol = code.symbol;
+                        if (!length) {
+                            symbol = ac.Decode(bits, length);
+                            if (!length) return false;
                         }
+                        const int magnitude = symbol & 15, run = symbol >> 4;
+                        used = length + magnitude;
+                        advance = magnitude ? run + 1 : run == 15 ? 16 : JpegHuffmanTable::kEnd;
                     }
                     bits <<= used;
                     count -= used;
-                    if (!advance) break;
                     k += advance;
                     if (k >= 64) break;
                 }

@@ -1,5 +1,7 @@
 #include "JpegHuffmanTable.h"
 
+#include <memory>
+
 bool JpegHuffmanTable::Build(const uint8_t counts[17], const uint8_t symbols[256], bool dc) {
     std::array<uint8_t, 257> sizes{};
     std::array<uint32_t, 257> codes{};
@@ -47,13 +49,14 @@ bool JpegHuffmanTable::Build(const uint8_t counts[17], const uint8_t symbols[256
         const int run = symbol >> 4, magnitude = symbol & 15;
         const Symbol entry{uint8_t(length), symbol};
         Skip skip;
-        if (length + magnitude <= kLookahead) skip.total = uint8_t(length + magnitude);
-        // What the coefficient loop does with the symbol: a magnitude takes
-        // the run and one coefficient, sixteen zeros take sixteen, anything
-        // else ends the block.
-        skip.advance = uint8_t(magnitude ? run + 1 : run == 15 ? 16 : 0);
-        skip.pairTotal = skip.total;
-        skip.pairAdvance = skip.advance;
+        if (length + magnitude <= kLookahead) {
+            skip.total = uint8_t(length + magnitude);
+            // What the coefficient loop does with the symbol: a magnitude
+            // takes the run and one coefficient, sixteen zeros take sixteen,
+            // anything else ends the block.
+            skip.advance = uint8_t(magnitude ? run + 1 : run == 15 ? 16 : kEnd);
+            skip.reach = 1;
+        }
         const int spare = kLookahead - length;
         const uint32_t first = codes[size_t(p)] << spare;
         for (uint32_t i = 0; i < (uint32_t(1) << spare); ++i) {
@@ -62,17 +65,25 @@ bool JpegHuffmanTable::Build(const uint8_t counts[17], const uint8_t symbols[256
         }
     }
     if (dc) return true;
-    // A second symbol fits when its code and magnitude lie in the bits the
-    // first leaves.
+    // The symbols that follow the first in the bits it leaves, while their
+    // codes and magnitudes lie wholly in them. Each entry's own symbol is
+    // read from a copy of the entries as they were.
     constexpr uint32_t kMask = (uint32_t(1) << kLookahead) - 1;
+    const auto singles = std::make_unique<std::array<Skip, kMask + 1>>(skips_);
     for (uint32_t i = 0; i <= kMask; ++i) {
         Skip& entry = skips_[i];
-        if (!entry.total || !entry.advance || entry.total >= kLookahead) continue;
-        // Only the single symbols' fields are read, which this doesn't change.
-        const Skip& next = skips_[(i << entry.total) & kMask];
-        if (!next.total || next.total > kLookahead - entry.total) continue;
-        entry.pairTotal = uint8_t(entry.total + next.total);
-        entry.pairAdvance = next.advance ? uint8_t(entry.advance + next.advance) : 0;
+        if (entry.reach != 1) continue;
+        int total = entry.total, advance = entry.advance, before = 0;
+        while (advance < kEnd && total < kLookahead) {
+            const Skip& next = (*singles)[(i << total) & kMask];
+            if (next.reach != 1 || next.total > kLookahead - total) break;
+            before = advance;
+            total += next.total;
+            advance = next.advance == kEnd ? kEnd : advance + next.advance;
+        }
+        entry.total = uint8_t(total);
+        entry.advance = uint8_t(advance);
+        entry.reach = uint8_t(before + 1);
     }
     return true;
 }

@@ -6,26 +6,32 @@
 
 // One Huffman table of a JPEG scan, as its DHT segment gives it (code counts
 // by length and the symbols in code order), for reading symbols from the
-// entropy-coded data and writing DC differences back into it.
+// entropy-coded data and writing symbols of its own.
 //
-// Reading skips: a lookup on the next few bits gives a symbol's whole length,
-// its code and the magnitude bits that follow, and where an AC symbol leaves
-// the coefficient index, and the same for two symbols where both fit, so
-// passing over a block costs a lookup for every one or two symbols.
+// Reading skips: a lookup on the next few bits gives the whole length of as
+// many AC symbols as lie in them, codes and magnitude bits, and where they
+// leave the coefficient index, so passing over a block costs a lookup for
+// every symbol or few.
 class JpegHuffmanTable {
 public:
     static constexpr int kLookahead = 11;
 
-    // What the next kLookahead bits say of the symbol at their front, for
-    // passing over it: four bytes, so that a lookup is one load. `total` 0:
-    // its code and magnitude don't both fit, and Look must be asked.
+    // An AC symbol's advance that ends the block: past the last coefficient
+    // from anywhere.
+    static constexpr int kEnd = 64;
+
+    // What the next kLookahead bits say of the AC symbols at their front,
+    // for passing over them: four bytes, so that a lookup is one load.
     struct Skip {
-        uint8_t total = 0;    // code and magnitude bits
-        uint8_t advance = 0;  // for AC: coefficients passed; 0 for end of block
-        // The same for this symbol and the next, when both fit and this one
-        // doesn't end the block; the same as for this one alone when not.
-        uint8_t pairTotal = 0;
-        uint8_t pairAdvance = 0;
+        // As many symbols as fit, code and magnitude, up to an end of block:
+        // their bits, and the coefficients they pass (kEnd for an end of
+        // block).
+        uint8_t total = 0;
+        uint8_t advance = 0;
+        // They stay in one block when it has at least `reach` coefficients
+        // to go; 255 when not even the first fits, and Look must be asked.
+        uint8_t reach = 255;
+        uint8_t unused = 0;
     };
     // The symbol's code alone. `length` 0: the code is longer, and Decode
     // must be asked.
