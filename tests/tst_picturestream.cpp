@@ -412,8 +412,8 @@ struct CutJpeg {
     bool progressive = false;
     int restartRows = 0;
     QSize size{301, 203};
-    bool chart = false;   // the chart's rows instead of noise, for large sizes
-    double fillFrom = 1;  // 0xFF fill from this share of the data on, see WithFillBytes
+    bool chart = false;      // the chart's rows instead of noise, for large sizes
+    bool fillBytes = false;  // see WithFillBytes
     bool cut = true;
 };
 Q_DECLARE_METATYPE(CutJpeg)
@@ -446,8 +446,7 @@ bool WriteCutJpeg(const CutJpeg& picture, const QString& path) {
     if (!writer.Write(path, picture.size,
                       picture.chart ? ChartRows(width, channels) : NoiseRows(width, channels, 8)))
         return false;
-    return picture.fillFrom >= 1 ||
-           WriteBytes(path, WithFillBytes(ReadAll(path), picture.fillFrom));
+    return !picture.fillBytes || WriteBytes(path, WithFillBytes(ReadAll(path), 0));
 }
 
 // A decoder that cuts any picture it can, at the given share of its data,
@@ -732,7 +731,7 @@ private slots:
             {"CMYK", {.input = JCS_CMYK}},
             {"optimized tables", {.optimizedTables = true}},
             // The scanner stops at fill, so a file with it early isn't cut.
-            {"fill bytes", {.fillFrom = 0, .cut = false}},
+            {"fill bytes", {.fillBytes = true, .cut = false}},
             {"one pixel over whole units", {.size = QSize(33, 97)}},
             {"tall, shrunk", {.size = QSize(200, 17000), .chart = true}},
             {"wide, shrunk", {.size = QSize(10001, 300), .chart = true}},

@@ -21,10 +21,6 @@ inline std::uint64_t Read64(const void* at) {
     return qFromBigEndian<std::uint64_t>(at);
 }
 
-inline void Write64(std::uint64_t value, void* at) {
-    qToBigEndian(value, at);
-}
-
 inline void Write32(std::uint32_t value, void* at) {
     qToBigEndian(value, at);
 }

@@ -31,7 +31,7 @@ public:
         // They stay in one block when it has at least `reach` coefficients
         // to go; 255 when not even the first fits, and Look must be asked.
         uint8_t reach = 255;
-        uint8_t unused = 0;
+        uint8_t unused = 0;  // four bytes make the index a scale of the load
     };
     // The symbol's code alone. `length` 0: the code is longer, and Decode
     // must be asked.

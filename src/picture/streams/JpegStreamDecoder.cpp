@@ -346,7 +346,8 @@ private:
         source->parts = &parts_;
         jpeg.info.src = &source->manager;
         std::vector<JSAMPLE> scratch(size_t(plan_.output.width()) * 4);
-        return Rows(&jpeg.info, &jpeg.errors, source.get(), 2 * outputRowsPerStep, scratch.data());
+        return Rows(&jpeg.info, &jpeg.errors, source.get(),
+                    JpegStreamSplicer::kStepsBefore * outputRowsPerStep, scratch.data());
     }
 
     // libjpeg's part; the jump target is set here, on this thread.

@@ -23,6 +23,10 @@ class PositionalFile;
 // above, are the decoder's to pass over.
 class JpegStreamSplicer {
 public:
+    // The steps a decoder of the new file passes over: the made-up one and
+    // the found one.
+    static constexpr int kStepsBefore = 2;
+
     // `header`: the file's bytes from its start through the scan's header;
     // `pictureRows`: the picture's rows from `start` on. IsValid false when
     // the height can't be found or written, or the step can't be made with
