@@ -19,8 +19,8 @@ constexpr std::size_t kHugePage = std::size_t(2) << 20;
 // they save.
 constexpr std::size_t kHugePageThreshold = 4 * kHugePage;
 
-std::uint8_t* Map(std::size_t size) {
-    if (size < kHugePageThreshold) {
+std::uint8_t* Map(std::size_t size, MappedBuffer::Pages pages) {
+    if (size < kHugePageThreshold || pages == MappedBuffer::Pages::Ordinary) {
         void* p = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         return p == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(p);
     }
@@ -66,9 +66,9 @@ std::size_t LargePage() {
     return page;
 }
 
-std::uint8_t* Map(std::size_t size) {
+std::uint8_t* Map(std::size_t size, MappedBuffer::Pages pages) {
     // As on Linux, only buffers of several large pages are worth rounding up.
-    const std::size_t large = LargePage();
+    const std::size_t large = pages == MappedBuffer::Pages::Huge ? LargePage() : 0;
     if (large && size >= 4 * large) {
         const std::size_t rounded = (size + large - 1) / large * large;
         if (void* p = VirtualAlloc(nullptr, rounded, MEM_RESERVE | MEM_COMMIT | MEM_LARGE_PAGES,
@@ -83,7 +83,7 @@ void Unmap(std::uint8_t* data, std::size_t) {
     VirtualFree(data, 0, MEM_RELEASE);
 }
 #else
-std::uint8_t* Map(std::size_t size) {
+std::uint8_t* Map(std::size_t size, MappedBuffer::Pages) {
     return static_cast<std::uint8_t*>(std::calloc(size, 1));
 }
 
@@ -94,9 +94,9 @@ void Unmap(std::uint8_t* data, std::size_t) {
 
 }  // namespace
 
-MappedBuffer::MappedBuffer(std::size_t size) {
+MappedBuffer::MappedBuffer(std::size_t size, Pages pages) {
     if (size == 0) return;
-    data_ = Map(size);
+    data_ = Map(size, pages);
     if (data_) size_ = size;
 }
 

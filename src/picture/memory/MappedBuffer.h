@@ -11,8 +11,16 @@
 // Zero-filled; empty when the system refuses.
 class MappedBuffer {
 public:
+    // Huge pages make the first write cheap where nothing else prepares the
+    // memory. Where idle threads make it resident ahead of the writes
+    // (PageWarmer), ordinary pages come cheaper and steadier: in a virtual
+    // machine that takes free memory back, huge pages tend to be the ones
+    // handed back, and their first touch then costs from a fraction to ten
+    // times as much as ordinary pages', run to run.
+    enum class Pages { Huge, Ordinary };
+
     MappedBuffer() = default;
-    explicit MappedBuffer(std::size_t size);
+    explicit MappedBuffer(std::size_t size, Pages pages = Pages::Huge);
     ~MappedBuffer();
     MappedBuffer(MappedBuffer&& other) noexcept;
     MappedBuffer& operator=(MappedBuffer&& other) noexcept;

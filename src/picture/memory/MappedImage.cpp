@@ -12,14 +12,14 @@ void Free(void* owner) {
 
 }  // namespace
 
-QImage Create(QSize size, QImage::Format format) {
+QImage Create(QSize size, QImage::Format format, MappedBuffer::Pages pages) {
     if (size.isEmpty()) return {};
     // What Qt itself would allocate, and its own check of the size.
     const QImage probe(1, 1, format);
     if (probe.isNull()) return {};
     const qsizetype stride = ((qsizetype(size.width()) * probe.depth() + 31) >> 5) << 2;
     if (stride <= 0 || size.height() > (std::numeric_limits<qsizetype>::max)() / stride) return {};
-    MappedBuffer buffer(std::size_t(stride) * std::size_t(size.height()));
+    MappedBuffer buffer(std::size_t(stride) * std::size_t(size.height()), pages);
     if (buffer.IsEmpty()) return {};
     return Adopt(std::move(buffer), size, stride, format);
 }

@@ -9,7 +9,8 @@
 
 namespace {
 
-// A huge page: the unit the kernel hands large buffers out in.
+// 2 MiB a call: few calls, and pieces small enough for a thread's idle
+// moment.
 constexpr std::size_t kPiece = std::size_t(2) << 20;
 
 }  // namespace

@@ -38,9 +38,10 @@ RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
     if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
         target.height() > source.height() || source.width() > PictureSize::MaxStreamedWidth)
         return;
-    // Fresh memory with huge pages: for a picture of tens of megabytes, the
-    // first write into 4 KiB pages took a third of the whole load.
-    QImage image = MappedImage::Create(target, QImage::Format_ARGB32_Premultiplied);
+    // Ordinary pages: the decoders' idle moments make them resident ahead
+    // of the rows, which huge pages gain nothing from and are no steadier.
+    QImage image = MappedImage::Create(target, QImage::Format_ARGB32_Premultiplied,
+                                       MappedBuffer::Pages::Ordinary);
     if (image.isNull()) return;
     if (Shrinking()) {
         const int width = target.width();
