@@ -301,9 +301,9 @@ int RunLargePictureChild(int argc, char** argv) {
         if (std::sscanf(path.c_str(), "%dx%d", &width, &height) == 2) {
             const QSize size(width, height);
             const auto format = QImage::Format_ARGB32_Premultiplied;
-            QImage image = MappedImage::Create(size, format,
-                                               mode == "touch" ? MappedBuffer::Pages::Ordinary
-                                                               : MappedBuffer::Pages::Huge);
+            QImage image = MappedImage::Create(
+                size, format,
+                mode == "touch" ? MappedBuffer::Pages::Ordinary : MappedBuffer::Pages::Huge);
             image.fill(0xFF204060);
             done = !image.isNull();
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 // Every x86-64 processor has SSE2; MSVC says so only through _M_X64.
 #if (defined(__SSE2__) || defined(_M_X64)) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -17,6 +18,10 @@
 // lanes; the sums are exact either way, so the pixels are the same.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define TIDEMARK_PIXEL_LOOP __attribute__((target_clones("avx2", "default")))
+// The windows are read with AVX2 alone, chosen at run time. Not on Windows,
+// where GCC doesn't align the stack for 32-byte spills.
+#define ROW_SHRINKER_WINDOWS 1
+#include <immintrin.h>
 #else
 #define TIDEMARK_PIXEL_LOOP
 #endif
@@ -27,13 +32,157 @@ constexpr int kChannels = 4;
 // The most taps a column may have for SumRowInPairs: spans up to a
 // reduction of about fifteen times.
 constexpr int kMostTaps = 16;
-// The sums of a row, 255 a channel times its width at most, fit in 32 bits
+// The sums of a row, 255 a channel times its width at most, fit in 31 bits
 // only while the rows taken are no wider than this.
 static_assert(255 * qint64(PictureSize::MaxStreamedWidth) <= INT32_MAX);
 
+#if defined(ROW_SHRINKER_SSE2)
+// A destination row from its sums, a pixel a step, in the lanes every
+// x86-64 processor has; as EmitEights below, to the bit.
+void EmitFours(const int32_t* whole, const int32_t* first, const int32_t* last, const double* extra,
+               double to, double firstWeight, double lastWeight, double scale, uchar* out,
+               size_t count) {
+    const __m128d toLanes = _mm_set1_pd(to), firstLanes = _mm_set1_pd(firstWeight),
+                  lastLanes = _mm_set1_pd(lastWeight), scaleLanes = _mm_set1_pd(scale),
+                  half = _mm_set1_pd(0.5);
+    // Two channels of the pixel's four, from the low half of each.
+    const auto two = [&](__m128i w, __m128i f, __m128i l, const double* e) {
+        __m128d sum = _mm_add_pd(_mm_add_pd(_mm_mul_pd(toLanes, _mm_cvtepi32_pd(w)),
+                                            _mm_mul_pd(firstLanes, _mm_cvtepi32_pd(f))),
+                                 _mm_mul_pd(lastLanes, _mm_cvtepi32_pd(l)));
+        if (e) sum = _mm_add_pd(sum, _mm_loadu_pd(e));
+        return _mm_cvttpd_epi32(_mm_add_pd(_mm_mul_pd(sum, scaleLanes), half));
+    };
+    for (size_t i = 0; i < count; i += 4) {
+        const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(whole + i));
+        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(first + i));
+        const __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last + i));
+        const __m128i channels =
+            _mm_unpacklo_epi64(two(w, f, l, extra ? extra + i : nullptr),
+                               two(_mm_unpackhi_epi64(w, w), _mm_unpackhi_epi64(f, f),
+                                   _mm_unpackhi_epi64(l, l), extra ? extra + i + 2 : nullptr));
+        const __m128i words = _mm_packs_epi32(channels, channels);
+        const int pixel = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+        std::copy_n(reinterpret_cast<const uchar*>(&pixel), 4, out + i);
+    }
+}
+#endif
+
+#if defined(ROW_SHRINKER_WINDOWS)
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+inline __m128i Load128(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+
+// Columns whose windows are four pixels, two columns a step: each window's
+// four pixels are put in channel order, the first two's and the last two's
+// channels side by side in 16-bit lanes, multiplied by their weights and
+// added in pairs (pmaddwd). `weights` holds two packed pairs a column.
+__attribute__((target("avx2"))) void SumFours(const QRgb* row, const int32_t* first,
+                                              const int32_t* weights, int count, int32_t* out,
+                                              bool add) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i order = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0,
+                                           4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+    const __m256i firstPairs = _mm256_setr_epi32(0, 0, 0, 0, 2, 2, 2, 2);
+    const __m256i secondPairs = _mm256_setr_epi32(1, 1, 1, 1, 3, 3, 3, 3);
+    for (int x = 0; x + 1 < count; x += 2, out += 2 * kChannels) {
+        __m256i pixels = _mm256_inserti128_si256(_mm256_castsi128_si256(Load128(row + first[x])),
+                                                 Load128(row + first[x + 1]), 1);
+        pixels = _mm256_shuffle_epi8(pixels, order);
+        const __m256i w = _mm256_castsi128_si256(Load128(weights + 2 * x));
+        __m256i sum =
+            _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi8(pixels, zero),
+                                               _mm256_permutevar8x32_epi32(w, firstPairs)),
+                             _mm256_madd_epi16(_mm256_unpackhi_epi8(pixels, zero),
+                                               _mm256_permutevar8x32_epi32(w, secondPairs)));
+        auto* to = reinterpret_cast<__m256i*>(out);
+        if (add) sum = _mm256_add_epi32(sum, _mm256_loadu_si256(to));
+        _mm256_storeu_si256(to, sum);
+    }
+}
+
+// Columns whose windows are `eights` x 8 pixels, a column a step: the same
+// as SumFours, each half of a vector a window's four pixels.
+__attribute__((target("avx2"))) void SumEights(const QRgb* row, const int32_t* first,
+                                               const int32_t* weights, int eights, int count,
+                                               int32_t* out, bool add) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i order = _mm256_setr_epi8(0, 4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15, 0,
+                                           4, 1, 5, 2, 6, 3, 7, 8, 12, 9, 13, 10, 14, 11, 15);
+    const __m256i firstPairs = _mm256_setr_epi32(0, 0, 0, 0, 2, 2, 2, 2);
+    const __m256i secondPairs = _mm256_setr_epi32(1, 1, 1, 1, 3, 3, 3, 3);
+    for (int x = 0; x < count; ++x, out += kChannels) {
+        const QRgb* pixel = row + first[x];
+        __m256i sum = zero;
+        for (int e = 0; e < eights; ++e, pixel += 8, weights += 4) {
+            const __m256i pixels = _mm256_shuffle_epi8(
+                _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pixel)), order);
+            const __m256i w = _mm256_castsi128_si256(Load128(weights));
+            sum = _mm256_add_epi32(sum,
+                                   _mm256_madd_epi16(_mm256_unpacklo_epi8(pixels, zero),
+                                                     _mm256_permutevar8x32_epi32(w, firstPairs)));
+            sum = _mm256_add_epi32(sum,
+                                   _mm256_madd_epi16(_mm256_unpackhi_epi8(pixels, zero),
+                                                     _mm256_permutevar8x32_epi32(w, secondPairs)));
+        }
+        __m128i total =
+            _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+        auto* to = reinterpret_cast<__m128i*>(out);
+        if (add) total = _mm_add_epi32(total, _mm_loadu_si128(to));
+        _mm_storeu_si128(to, total);
+    }
+}
+
+// A destination row from its sums, two pixels a step: every sum an integer
+// below 2^53, weighted and added exactly in doubles, then scaled and
+// rounded as the portable loop does, multiplying and adding apart.
+struct EmitLanes {
+    __m256d to, first, last, scale, half;
+};
+
+__attribute__((target("avx2"))) inline __m128i EmitPixel(const EmitLanes& lanes,
+                                                         const int32_t* whole, const int32_t* first,
+                                                         const int32_t* last, const double* extra) {
+    __m256d sum =
+        _mm256_add_pd(_mm256_add_pd(_mm256_mul_pd(lanes.to, _mm256_cvtepi32_pd(Load128(whole))),
+                                    _mm256_mul_pd(lanes.first, _mm256_cvtepi32_pd(Load128(first)))),
+                      _mm256_mul_pd(lanes.last, _mm256_cvtepi32_pd(Load128(last))));
+    if (extra) sum = _mm256_add_pd(sum, _mm256_loadu_pd(extra));
+    return _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(sum, lanes.scale), lanes.half));
+}
+
+__attribute__((target("avx2"))) void EmitEights(const int32_t* whole, const int32_t* first,
+                                                const int32_t* last, const double* extra, double to,
+                                                double firstWeight, double lastWeight, double scale,
+                                                uchar* out, size_t count) {
+    const EmitLanes lanes{_mm256_set1_pd(to), _mm256_set1_pd(firstWeight),
+                          _mm256_set1_pd(lastWeight), _mm256_set1_pd(scale), _mm256_set1_pd(0.5)};
+    size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m128i words = _mm_packs_epi32(
+            EmitPixel(lanes, whole + i, first + i, last + i, extra ? extra + i : nullptr),
+            EmitPixel(lanes, whole + i + 4, first + i + 4, last + i + 4,
+                      extra ? extra + i + 4 : nullptr));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(words, words));
+    }
+    for (; i < count; i += 4) {
+        const __m128i one =
+            EmitPixel(lanes, whole + i, first + i, last + i, extra ? extra + i : nullptr);
+        const __m128i words = _mm_packs_epi32(one, one);
+        const int pixel = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+        std::copy_n(reinterpret_cast<const uchar*>(&pixel), 4, out + i);
+    }
+}
+#endif
+
 }  // namespace
 
-RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
+RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha, Lanes lanes)
     : source_(source), target_(target), alpha_(alpha) {
     if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
         target.height() > source.height() || source.width() > PictureSize::MaxStreamedWidth)
@@ -45,10 +194,13 @@ RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
     if (image.isNull()) return;
     if (Shrinking()) {
         const int width = target.width();
+        const size_t sums = size_t(width) * kChannels;
         row_.resize(size_t(source.width()));
         spans_.resize(size_t(width));
-        rowSums_.resize(size_t(width) * kChannels);
-        sums_.assign(size_t(width) * kChannels, 0.0);
+        whole_.assign(sums, 0);
+        firstEdge_.assign(sums, 0);
+        lastEdge_.assign(sums, 0);
+        mostWholeRows_ = int(INT32_MAX / (255 * qint64(source.width())));
         const uint64_t from = uint64_t(source.width()), to = uint64_t(width);
         for (uint64_t x = 0; x < to; ++x) {
             // The column covers [x * from, (x + 1) * from) and source pixel
@@ -86,12 +238,35 @@ RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha)
                     tapWeights_[x * size_t(taps_ / 2) + size_t(t / 2)] =
                         weight[size_t(t)] | weight[size_t(t) + 1] << 16;
             }
+            if (lanes == Lanes::Widest) MakeWindows();
         }
 #endif
     }
     image_ = std::move(image);
     bits_ = image_.bits();
     bytesPerLine_ = image_.bytesPerLine();
+}
+
+void RowShrinker::MakeWindows() {
+#if defined(ROW_SHRINKER_WINDOWS)
+    if (!HasAvx2()) return;
+    // Four pixels where the spans fit, else eight at a time: the pixels
+    // past a span weigh nothing.
+    window_ = taps_ <= 4 ? 4 : (taps_ + 7) / 8 * 8;
+    const int pairs = window_ / 2;
+    windowWeights_.assign(spans_.size() * size_t(pairs), 0);
+    windowFirst_.resize(spans_.size());
+    windowEnd_ = 0;
+    for (size_t x = 0; x < spans_.size(); ++x) {
+        windowFirst_[x] = spans_[x].first;
+        if (spans_[x].first + window_ <= source_.width()) windowEnd_ = int(x) + 1;
+        // The taps' weights, padded with pairs of no weight.
+        std::copy_n(tapWeights_.data() + x * size_t(taps_ / 2), taps_ / 2,
+                    windowWeights_.data() + x * size_t(pairs));
+    }
+    // Two columns a step for windows of four.
+    if (window_ == 4) windowEnd_ &= ~1;
+#endif
 }
 
 QRgb* RowShrinker::Row() {
@@ -118,23 +293,38 @@ void RowShrinker::Add(QRgb* row) {
     Premultiply(row);
     const int y = rowsIn_++;
     if (!Shrinking()) return;
-    if (taps_ > 0)
-        SumRowInPairs(row);
-    else
-        SumRow(row);
     // The source row covers [y * to, (y + 1) * to) and the destination row
     // being built ends at (rowsOut_ + 1) * from; a row can't straddle more
     // than one end, as the destination is never taller than the source.
     const uint64_t to = uint64_t(target_.height()), from = uint64_t(source_.height());
     const uint64_t top = uint64_t(y) * to, bottom = top + to;
     const uint64_t end = uint64_t(rowsOut_ + 1) * from;
-    if (bottom < end) {
-        Accumulate(to);
-    } else {
-        Accumulate(end - top);
-        Emit();
-        if (bottom > end) Accumulate(bottom - end);
+    if (bottom <= end) {
+        if (wholeRows_ == mostWholeRows_) SpillWhole();
+        SumRow(row, whole_.data(), true);
+        ++wholeRows_;
+        if (bottom == end) {
+            Emit(0);
+            firstWeight_ = 0;
+        }
+        return;
     }
+    // Shared with the next destination row, where it is the first.
+    SumRow(row, lastEdge_.data(), false);
+    Emit(end - top);
+    firstEdge_.swap(lastEdge_);
+    firstWeight_ = bottom - end;
+}
+
+void RowShrinker::SpillWhole() {
+    extra_.resize(whole_.size(), 0.0);
+    const double to = double(target_.height());
+    for (size_t i = 0; i < whole_.size(); ++i) {
+        extra_[i] += to * whole_[i];
+        whole_[i] = 0;
+    }
+    hasExtra_ = true;
+    wholeRows_ = 0;
 }
 
 RowShrinker RowShrinker::Below() const {
@@ -148,8 +338,14 @@ RowShrinker RowShrinker::Below() const {
     lower.taps_ = taps_;
     lower.tapIndex_ = tapIndex_;
     lower.tapWeights_ = tapWeights_;
-    lower.rowSums_.resize(rowSums_.size());
-    lower.sums_.assign(sums_.size(), 0.0);
+    lower.window_ = window_;
+    lower.windowEnd_ = windowEnd_;
+    lower.windowFirst_ = windowFirst_;
+    lower.windowWeights_ = windowWeights_;
+    lower.whole_.assign(whole_.size(), 0);
+    lower.firstEdge_.assign(firstEdge_.size(), 0);
+    lower.lastEdge_.assign(lastEdge_.size(), 0);
+    lower.mostWholeRows_ = mostWholeRows_;
     lower.scale_ = scale_;
     lower.bits_ = bits_;
     lower.bytesPerLine_ = bytesPerLine_;
@@ -174,8 +370,10 @@ bool RowShrinker::Join(RowShrinker& lower) {
             int(uint64_t(rowsIn_) * uint64_t(target_.height()) / uint64_t(source_.height()));
         if (rowsOut_ != shared) return false;
         if (lower.holdFirst_) {
-            for (size_t i = 0; i < sums_.size(); ++i) sums_[i] += lower.held_[i];
-            Emit();
+            extra_.resize(lower.held_.size(), 0.0);
+            for (size_t i = 0; i < extra_.size(); ++i) extra_[i] += lower.held_[i];
+            hasExtra_ = true;
+            Emit(0);
         }
         rowsOut_ = target_.height();
     }
@@ -193,6 +391,26 @@ void RowShrinker::Premultiply(QRgb* row) const {
     if (alpha_ != Alpha::Straight) return;
     for (QRgb* end = row + source_.width(); row != end; ++row)
         if (qAlpha(*row) != 255) *row = qPremultiply(*row);
+}
+
+void RowShrinker::SumRow(const QRgb* row, int32_t* out, bool add) const {
+    const int width = target_.width();
+#if defined(ROW_SHRINKER_WINDOWS)
+    if (window_ == 4) {
+        SumFours(row, windowFirst_.data(), windowWeights_.data(), windowEnd_, out, add);
+    } else if (window_ > 0) {
+        SumEights(row, windowFirst_.data(), windowWeights_.data(), window_ / 8, windowEnd_, out,
+                  add);
+    }
+    if (window_ > 0) {
+        SumSpans(row, out, add, windowEnd_, width);
+        return;
+    }
+#endif
+    if (taps_ > 0)
+        SumRowInPairs(row, out, add);
+    else
+        SumSpans(row, out, add, 0, width);
 }
 
 namespace {
@@ -213,10 +431,12 @@ inline Wide Spread(QRgb p) {
 
 }  // namespace
 
-TIDEMARK_PIXEL_LOOP void RowShrinker::SumRow(const QRgb* row) {
+// The columns from..to, span by span.
+void RowShrinker::SumSpans(const QRgb* row, int32_t* out, bool add, int from, int to) const {
     const uint64_t whole = uint64_t(target_.width());
-    int32_t* out = rowSums_.data();
-    for (const Span& span : spans_) {
+    out += size_t(from) * kChannels;
+    for (int x = from; x < to; ++x, out += kChannels) {
+        const Span& span = spans_[size_t(x)];
         const Wide first = Spread(row[span.first]);
         uint64_t blueGreen = first.blueGreen * span.firstWeight;
         uint64_t redAlpha = first.redAlpha * span.firstWeight;
@@ -231,11 +451,9 @@ TIDEMARK_PIXEL_LOOP void RowShrinker::SumRow(const QRgb* row) {
             blueGreen += middleBlueGreen * whole + last.blueGreen * span.lastWeight;
             redAlpha += middleRedAlpha * whole + last.redAlpha * span.lastWeight;
         }
-        out[0] = int32_t(blueGreen & 0xFFFFFFFF);
-        out[1] = int32_t(blueGreen >> 32);
-        out[2] = int32_t(redAlpha & 0xFFFFFFFF);
-        out[3] = int32_t(redAlpha >> 32);
-        out += kChannels;
+        const int32_t sums[kChannels] = {int32_t(blueGreen & 0xFFFFFFFF), int32_t(blueGreen >> 32),
+                                         int32_t(redAlpha & 0xFFFFFFFF), int32_t(redAlpha >> 32)};
+        for (int c = 0; c < kChannels; ++c) out[c] = add ? out[c] + sums[c] : sums[c];
     }
 }
 
@@ -243,12 +461,11 @@ TIDEMARK_PIXEL_LOOP void RowShrinker::SumRow(const QRgb* row) {
 // in 16-bit lanes, each pair multiplied by its weights and added in one
 // instruction (pmaddwd), without a branch on the span's length. The
 // products stay far inside 32 bits: 255 x the source's width at most.
-void RowShrinker::SumRowInPairs(const QRgb* row) {
+void RowShrinker::SumRowInPairs(const QRgb* row, int32_t* out, bool add) const {
 #if defined(ROW_SHRINKER_SSE2)
     const __m128i zero = _mm_setzero_si128();
     const int32_t* index = tapIndex_.data();
     const int32_t* weights = tapWeights_.data();
-    int32_t* out = rowSums_.data();
     const int pairs = taps_ / 2;
     for (size_t x = 0; x < spans_.size(); ++x, out += kChannels) {
         __m128i sum = zero;
@@ -258,59 +475,79 @@ void RowShrinker::SumRowInPairs(const QRgb* row) {
             const __m128i channels = _mm_unpacklo_epi8(_mm_unpacklo_epi8(a, b), zero);
             sum = _mm_add_epi32(sum, _mm_madd_epi16(channels, _mm_set1_epi32(*weights)));
         }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), sum);
+        auto* to = reinterpret_cast<__m128i*>(out);
+        if (add) sum = _mm_add_epi32(sum, _mm_loadu_si128(to));
+        _mm_storeu_si128(to, sum);
     }
 #else
-    SumRow(row);
+    SumSpans(row, out, add, 0, target_.width());
 #endif
 }
 
-TIDEMARK_PIXEL_LOOP void RowShrinker::Accumulate(uint64_t weight) {
-    const double w = double(weight);
-    const int32_t* __restrict in = rowSums_.data();
-    double* __restrict sums = sums_.data();
-    const size_t count = sums_.size();
-    // A pixel's four channels a step, which compilers turn into vector code
-    // even where they leave loops of unknown length alone.
-    for (size_t i = 0; i < count; i += kChannels) {
-        sums[i] += w * in[i];
-        sums[i + 1] += w * in[i + 1];
-        sums[i + 2] += w * in[i + 2];
-        sums[i + 3] += w * in[i + 3];
-    }
-}
-
-TIDEMARK_PIXEL_LOOP void RowShrinker::Emit() {
+void RowShrinker::Emit(uint64_t lastWeight) {
     if (holdFirst_ && held_.empty()) {
         // The lower part's first row: the part above has the rest of it.
-        held_.swap(sums_);
-        sums_.assign(held_.size(), 0.0);
-        ++rowsOut_;
+        const double to = double(target_.height()), first = double(firstWeight_),
+                     last = double(lastWeight);
+        held_.resize(whole_.size());
+        for (size_t i = 0; i < held_.size(); ++i) {
+            held_[i] = to * whole_[i] + first * firstEdge_[i] + last * lastEdge_[i] +
+                       (hasExtra_ ? extra_[i] : 0.0);
+            whole_[i] = 0;
+        }
+    } else {
+        EmitPixels(lastWeight);
+    }
+    if (hasExtra_) std::fill(extra_.begin(), extra_.end(), 0.0);
+    hasExtra_ = false;
+    wholeRows_ = 0;
+    ++rowsOut_;
+}
+
+// Every sum is an integer below 2^53, so the doubles add up exactly in any
+// order.
+void RowShrinker::EmitPixels(uint64_t lastWeight) {
+    uchar* __restrict out = bits_ + rowsOut_ * bytesPerLine_;
+    const double scale = scale_, to = double(target_.height()), first = double(firstWeight_),
+                 last = double(lastWeight);
+    int32_t* __restrict whole = whole_.data();
+    const int32_t* __restrict firstSums = firstEdge_.data();
+    const int32_t* __restrict lastSums = lastEdge_.data();
+    const size_t count = whole_.size();
+#if defined(ROW_SHRINKER_WINDOWS)
+    if (window_ > 0) {
+        EmitEights(whole, firstSums, lastSums, hasExtra_ ? extra_.data() : nullptr, to, first, last,
+                   scale, out, count);
+        std::fill_n(whole, count, 0);
         return;
     }
-    uchar* __restrict out = bits_ + rowsOut_ * bytesPerLine_;
-    const double scale = scale_;
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    // The sums' order, blue, green, red, alpha, is QRgb's in memory: a
-    // pixel's four channels a step, cleared for the next row as they go.
-    double* __restrict sums = sums_.data();
-    const size_t count = sums_.size();
-    for (size_t i = 0; i < count; i += kChannels) {
-        out[i] = uchar(int32_t(sums[i] * scale + 0.5));
-        out[i + 1] = uchar(int32_t(sums[i + 1] * scale + 0.5));
-        out[i + 2] = uchar(int32_t(sums[i + 2] * scale + 0.5));
-        out[i + 3] = uchar(int32_t(sums[i + 3] * scale + 0.5));
-        sums[i] = sums[i + 1] = sums[i + 2] = sums[i + 3] = 0;
-    }
-    ++rowsOut_;
-    return;
-#else
-    const double* in = sums_.data();
-    for (int x = 0; x < target_.width(); ++x, in += kChannels)
-        reinterpret_cast<QRgb*>(out)[x] =
-            qRgba(int32_t(in[2] * scale + 0.5), int32_t(in[1] * scale + 0.5),
-                  int32_t(in[0] * scale + 0.5), int32_t(in[3] * scale + 0.5));
 #endif
-    std::fill(sums_.begin(), sums_.end(), 0.0);
-    ++rowsOut_;
+#if defined(ROW_SHRINKER_SSE2)
+    EmitFours(whole, firstSums, lastSums, hasExtra_ ? extra_.data() : nullptr, to, first, last,
+              scale, out, count);
+#elif Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+    // The sums' order, blue, green, red, alpha, is QRgb's in memory.
+    if (hasExtra_) {
+        const double* __restrict extra = extra_.data();
+        for (size_t i = 0; i < count; ++i)
+            out[i] = uchar(int32_t(
+                (to * whole[i] + first * firstSums[i] + last * lastSums[i] + extra[i]) * scale +
+                0.5));
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = uchar(
+                int32_t((to * whole[i] + first * firstSums[i] + last * lastSums[i]) * scale + 0.5));
+    }
+#else
+    for (size_t i = 0; i < count; i += kChannels) {
+        int32_t c[kChannels];
+        for (size_t k = 0; k < kChannels; ++k)
+            c[k] = int32_t((to * whole[i + k] + first * firstSums[i + k] + last * lastSums[i + k] +
+                            (hasExtra_ ? extra_[i + k] : 0.0)) *
+                               scale +
+                           0.5);
+        reinterpret_cast<QRgb*>(out)[i / kChannels] = qRgba(c[2], c[1], c[0], c[3]);
+    }
+#endif
+    std::fill_n(whole, count, 0);
 }

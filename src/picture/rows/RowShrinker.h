@@ -18,10 +18,15 @@ public:
     // How the decoder's rows carry alpha.
     enum class Alpha { Opaque, Straight, Premultiplied };
 
+    // The vector instructions the sums may use: the widest the processor
+    // has, or those every x86-64 processor has (all that Windows builds
+    // use), which give the same pixels.
+    enum class Lanes { Widest, Baseline };
+
     // An invalid shrinker (IsValid false) when the target is empty, larger
     // than the source on a side, the source wider than
     // PictureSize::MaxStreamedWidth, or the picture can't be allocated.
-    RowShrinker(QSize source, QSize target, Alpha alpha);
+    RowShrinker(QSize source, QSize target, Alpha alpha, Lanes lanes = Lanes::Widest);
 
     bool IsValid() const { return bits_ != nullptr; }
     QSize Source() const { return source_; }
@@ -73,10 +78,17 @@ private:
     bool Shrinking() const { return target_ != source_; }
     void Add(QRgb* row);
     void Premultiply(QRgb* row) const;
-    void SumRow(const QRgb* row);
-    void SumRowInPairs(const QRgb* row);
-    void Accumulate(uint64_t weight);
-    void Emit();
+    // A source row reduced to the destination's width, into `out` or added
+    // to it.
+    void SumRow(const QRgb* row, int32_t* out, bool add) const;
+    void SumSpans(const QRgb* row, int32_t* out, bool add, int from, int to) const;
+    void SumRowInPairs(const QRgb* row, int32_t* out, bool add) const;
+    void MakeWindows();
+    void SpillWhole();
+    // The destination row being built is complete, its last source row
+    // covering it by `lastWeight` with the sums in lastEdge_.
+    void Emit(uint64_t lastWeight);
+    void EmitPixels(uint64_t lastWeight);
 
     RowShrinker() = default;
 
@@ -99,15 +111,35 @@ private:
     int taps_ = 0;
     std::vector<int32_t> tapIndex_;
     std::vector<int32_t> tapWeights_;
-    // A source row reduced to the destination's width, four channels a
-    // pixel (blue, green, red, alpha), each the exact sum of the covered
-    // pixels weighted by the covered length in units of 1/target of a
-    // pixel: at most 255 x the source's width, so 32 bits hold it.
-    std::vector<int32_t> rowSums_;
-    // The destination row being built: those sums weighted by the rows'
-    // covered heights. Doubles keep them exact far beyond any picture here
-    // and let the compiler use vector instructions.
-    std::vector<double> sums_;
+    // The same spans as windows of window_ pixels from each span's first,
+    // read whole and weighted in vector lanes where the processor has them;
+    // the columns from windowEnd_ on, whose windows would reach past the
+    // row, go span by span. No windows (0) where the spans are too long.
+    int window_ = 0;
+    int windowEnd_ = 0;
+    std::vector<int32_t> windowFirst_;
+    std::vector<int32_t> windowWeights_;
+    // A source row's sums at the destination's width: four channels a pixel
+    // (blue, green, red, alpha), each the exact sum of the covered pixels
+    // weighted by the covered length in units of 1/target of a pixel, at
+    // most 255 x the source's width, so 31 bits hold it. The rows wholly
+    // inside the destination row being built are added up as they are
+    // (whole_), up to mostWholeRows_ of them; its first and last rows, which
+    // it shares with its neighbours, are kept apart (firstEdge_, lastEdge_),
+    // to be weighted once, when the row is emitted. Adding whole rows in
+    // 32-bit lanes and weighting once a destination row takes a fraction of
+    // weighting every row in doubles.
+    std::vector<int32_t> whole_;
+    std::vector<int32_t> firstEdge_;
+    std::vector<int32_t> lastEdge_;
+    uint64_t firstWeight_ = 0;
+    int wholeRows_ = 0;
+    int mostWholeRows_ = 0;
+    // Whole rows beyond mostWholeRows_, weighted, and a lower part's share
+    // of the row the two parts meet in: doubles keep them exact far beyond
+    // any picture here. Empty until needed.
+    std::vector<double> extra_;
+    bool hasExtra_ = false;
     // 1 / (the source's width x height), which the weights of every
     // destination pixel add up to.
     double scale_ = 0;
