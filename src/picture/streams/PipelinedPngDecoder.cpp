@@ -183,23 +183,14 @@ Verdict ReadHeader(QIODevice& device, PngRowExpander::Layout& layout, QSize& siz
 class Inflation {
 public:
     Inflation(QIODevice& device, ReadProgress& progress, Chunk firstIdat, std::uint32_t crc,
-              std::uint64_t rows, std::size_t filterBytes)
-        : device_(device),
-          progress_(progress),
-          chunk_(firstIdat),
-          crc_(crc),
-          rows_(rows),
-          filterBytes_(filterBytes) {}
+              std::uint64_t rows)
+        : device_(device), progress_(progress), chunk_(firstIdat), crc_(crc), rows_(rows) {}
 
     Verdict Run(RowRing& ring) {
         if (!inflater_.IsReady() || buffer_.empty()) return Verdict::Declined;
         left_ = chunk_.length;
         std::uint64_t row = 0;
         std::uint8_t* out = nullptr;
-        // The row before, unfiltered: still in the ring, as the row after it
-        // is claimed only once this one is published.
-        std::vector<std::uint8_t> zeros(ring.RowBytes(), 0);
-        const std::uint8_t* above = zeros.data();
         std::size_t room = 0;
         StreamInflater::Result result = StreamInflater::Result::Going;
         while (row < rows_) {
@@ -207,19 +198,12 @@ public:
                 out = ring.Claim();
                 if (!out) return Verdict::Failed;  // the taker has stopped
                 room = ring.RowBytes();
-                rowStart_ = out;
             }
             const std::size_t roomBefore = room;
             result = inflater_.Inflate(in_, inSize_, out, room);
             if (result == StreamInflater::Result::Refused) return Verdict::Declined;
             if (room == 0) {
-                // Unfiltering too depends on the row before: it is done here,
-                // and the other thread has only the pixels' own work.
-                if (!PngRows::Unfilter(rowStart_[0], rowStart_ + 1, above + 1, ring.RowBytes() - 1,
-                                       filterBytes_))
-                    return Verdict::Failed;
                 ring.Publish();
-                above = rowStart_;
                 out = nullptr;
                 ++row;
             } else if (result == StreamInflater::Result::Ended) {
@@ -302,8 +286,6 @@ private:
     std::uint32_t crc_ = 0;
     std::uint32_t left_ = 0;  // of the current chunk's data, unread
     std::uint64_t rows_ = 0;
-    std::size_t filterBytes_ = 1;
-    std::uint8_t* rowStart_ = nullptr;
     StreamInflater inflater_;
     std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(kReadSize);
     const std::uint8_t* in_ = nullptr;
@@ -334,8 +316,7 @@ StreamOutcome PipelinedPngDecoder::Decode() {
         int(std::clamp<std::size_t>(kRingBytes / rowBytes, kFewestSlots, kMostSlots));
     // What the worker uses outlives the ring, whose end waits for it.
     ReadProgress progress(device_, progress_);
-    Inflation inflation(device_, progress, firstIdat, idatCrc, std::uint64_t(size.height()),
-                        expander.FilterBytes());
+    Inflation inflation(device_, progress, firstIdat, idatCrc, std::uint64_t(size.height()));
     PageWarmer warmer(shrinker.Pixels(), shrinker.PixelBytes());
     Verdict made = Verdict::Failed;
     RowRing ring(rowBytes, slotCount);
@@ -347,13 +328,28 @@ StreamOutcome PipelinedPngDecoder::Decode() {
         }))
         return StreamOutcome::Decline();
 
+    // The inflate can't be shared, so the worker does only that; the rows'
+    // own work is done here, unfiltering first, against the row above,
+    // which is held in the ring until the row below it is done.
+    const std::vector<std::uint8_t> zeros(rowBytes, 0);
+    const std::uint8_t* above = zeros.data();
+    bool filtered = true;
     while (!shrinker.IsComplete()) {
-        const std::uint8_t* row = ring.Take();
+        std::uint8_t* row = ring.Take();
         if (!row) break;
+        filtered =
+            PngRows::Unfilter(row[0], row + 1, above + 1, rowBytes - 1, expander.FilterBytes());
+        if (!filtered) break;
         expander.Expand(row + 1, shrinker.Row());
         shrinker.Commit();
-        ring.GiveBack();
+        if (above != zeros.data()) ring.GiveBack();
+        above = row;
         progress.Tell();
+    }
+    if (!filtered) {
+        ring.Stop();
+        progress.Tell();
+        return StreamOutcome::Fail();
     }
     // The worker goes on through IEND; its verdict is the file's.
     while (ring.Take()) ring.GiveBack();
