@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 
 // Every x86-64 processor has SSE2; MSVC says so only through _M_X64.
 #if (defined(__SSE2__) || defined(_M_X64)) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -15,15 +14,17 @@
 
 // Where the loader picks among a function's versions at load time, the
 // loops over every pixel come in a version for AVX2 as well, with twice the
-// lanes; the sums are exact either way, so the pixels are the same.
+// lanes; the sums are exact either way, so the pixels are the same. The
+// windows are read with AVX2 alone, chosen at run time. Neither on Windows,
+// where GCC doesn't align the stack for 32-byte spills.
 #if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
 #define TIDEMARK_PIXEL_LOOP __attribute__((target_clones("avx2", "default")))
-// The windows are read with AVX2 alone, chosen at run time. Not on Windows,
-// where GCC doesn't align the stack for 32-byte spills.
-#define ROW_SHRINKER_WINDOWS 1
-#include <immintrin.h>
 #else
 #define TIDEMARK_PIXEL_LOOP
+#endif
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__linux__)
+#define ROW_SHRINKER_WINDOWS 1
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -432,7 +433,8 @@ inline Wide Spread(QRgb p) {
 }  // namespace
 
 // The columns from..to, span by span.
-void RowShrinker::SumSpans(const QRgb* row, int32_t* out, bool add, int from, int to) const {
+TIDEMARK_PIXEL_LOOP void RowShrinker::SumSpans(const QRgb* row, int32_t* out, bool add, int from,
+                                               int to) const {
     const uint64_t whole = uint64_t(target_.width());
     out += size_t(from) * kChannels;
     for (int x = from; x < to; ++x, out += kChannels) {
