@@ -183,7 +183,7 @@ __attribute__((target("avx2"))) void EmitEights(const int32_t* whole, const int3
 
 }  // namespace
 
-RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha, Lanes lanes)
+RowShrinker::RowShrinker(QSize source, QSize target, Alpha alpha, [[maybe_unused]] Lanes lanes)
     : source_(source), target_(target), alpha_(alpha) {
     if (target.width() < 1 || target.height() < 1 || target.width() > source.width() ||
         target.height() > source.height() || source.width() > PictureSize::MaxStreamedWidth)
@@ -486,70 +486,45 @@ void RowShrinker::SumRowInPairs(const QRgb* row, int32_t* out, bool add) const {
 #endif
 }
 
+// Every sum is an integer below 2^53, so the doubles add up exactly in any
+// order.
+double RowShrinker::Total(size_t i, uint64_t lastWeight) const {
+    return double(target_.height()) * whole_[i] + double(firstWeight_) * firstEdge_[i] +
+           double(lastWeight) * lastEdge_[i] + (hasExtra_ ? extra_[i] : 0.0);
+}
+
 void RowShrinker::Emit(uint64_t lastWeight) {
     if (holdFirst_ && held_.empty()) {
         // The lower part's first row: the part above has the rest of it.
-        const double to = double(target_.height()), first = double(firstWeight_),
-                     last = double(lastWeight);
         held_.resize(whole_.size());
-        for (size_t i = 0; i < held_.size(); ++i) {
-            held_[i] = to * whole_[i] + first * firstEdge_[i] + last * lastEdge_[i] +
-                       (hasExtra_ ? extra_[i] : 0.0);
-            whole_[i] = 0;
-        }
+        for (size_t i = 0; i < held_.size(); ++i) held_[i] = Total(i, lastWeight);
     } else {
         EmitPixels(lastWeight);
     }
+    std::fill(whole_.begin(), whole_.end(), 0);
     if (hasExtra_) std::fill(extra_.begin(), extra_.end(), 0.0);
     hasExtra_ = false;
     wholeRows_ = 0;
     ++rowsOut_;
 }
 
-// Every sum is an integer below 2^53, so the doubles add up exactly in any
-// order.
 void RowShrinker::EmitPixels(uint64_t lastWeight) {
-    uchar* __restrict out = bits_ + rowsOut_ * bytesPerLine_;
-    const double scale = scale_, to = double(target_.height()), first = double(firstWeight_),
-                 last = double(lastWeight);
-    int32_t* __restrict whole = whole_.data();
-    const int32_t* __restrict firstSums = firstEdge_.data();
-    const int32_t* __restrict lastSums = lastEdge_.data();
-    const size_t count = whole_.size();
-#if defined(ROW_SHRINKER_WINDOWS)
-    if (window_ > 0) {
-        EmitEights(whole, firstSums, lastSums, hasExtra_ ? extra_.data() : nullptr, to, first, last,
-                   scale, out, count);
-        std::fill_n(whole, count, 0);
-        return;
-    }
-#endif
+    uchar* out = bits_ + rowsOut_ * bytesPerLine_;
 #if defined(ROW_SHRINKER_SSE2)
-    EmitFours(whole, firstSums, lastSums, hasExtra_ ? extra_.data() : nullptr, to, first, last,
-              scale, out, count);
-#elif Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-    // The sums' order, blue, green, red, alpha, is QRgb's in memory.
-    if (hasExtra_) {
-        const double* __restrict extra = extra_.data();
-        for (size_t i = 0; i < count; ++i)
-            out[i] = uchar(int32_t(
-                (to * whole[i] + first * firstSums[i] + last * lastSums[i] + extra[i]) * scale +
-                0.5));
-    } else {
-        for (size_t i = 0; i < count; ++i)
-            out[i] = uchar(
-                int32_t((to * whole[i] + first * firstSums[i] + last * lastSums[i]) * scale + 0.5));
-    }
+    const double* extra = hasExtra_ ? extra_.data() : nullptr;
+    auto* write = &EmitFours;
+#if defined(ROW_SHRINKER_WINDOWS)
+    if (window_ > 0) write = &EmitEights;
+#endif
+    write(whole_.data(), firstEdge_.data(), lastEdge_.data(), extra, double(target_.height()),
+          double(firstWeight_), double(lastWeight), scale_, out, whole_.size());
 #else
-    for (size_t i = 0; i < count; i += kChannels) {
+    // The sums' order is blue, green, red, alpha.
+    for (size_t i = 0; i < whole_.size(); i += kChannels) {
         int32_t c[kChannels];
         for (size_t k = 0; k < kChannels; ++k)
-            c[k] = int32_t((to * whole[i + k] + first * firstSums[i + k] + last * lastSums[i + k] +
-                            (hasExtra_ ? extra_[i + k] : 0.0)) *
-                               scale +
-                           0.5);
+            c[k] = int32_t(Total(i + k, lastWeight) * scale_ + 0.5);
         reinterpret_cast<QRgb*>(out)[i / kChannels] = qRgba(c[2], c[1], c[0], c[3]);
     }
 #endif
-    std::fill_n(whole, count, 0);
 }

@@ -89,6 +89,8 @@ private:
     // covering it by `lastWeight` with the sums in lastEdge_.
     void Emit(uint64_t lastWeight);
     void EmitPixels(uint64_t lastWeight);
+    // Sum `i` of the destination row being built, weighted.
+    double Total(size_t i, uint64_t lastWeight) const;
 
     RowShrinker() = default;
 

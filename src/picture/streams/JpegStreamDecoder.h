@@ -23,9 +23,9 @@ class JpegStreamDecoder {
 public:
     // Where a picture is cut: passing over data costs about half as much as
     // decoding it, so the upper part takes the larger share and the two
-    // threads end together (with the shrinking on the decoding thread). Pictures with less
-    // entropy-coded data than `leastBytes` are not cut: one thread would be done before the other
-    // had begun.
+    // threads end together (with the shrinking on the decoding thread).
+    // Pictures with less entropy-coded data than `leastBytes` are not cut:
+    // one thread would be done before the other had begun.
     struct Split {
         qint64 leastBytes = qint64(4) << 20;
         double upperShare = 0.7;
